@@ -1,0 +1,20 @@
+#!/usr/bin/env bash
+# Installs everything the program, its tests and its resource script need (Debian 12).
+set -euo pipefail
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+PACKAGES=(
+    cmake ninja-build g++ pkg-config
+    qt6-base-dev qt6-multimedia-dev qt6-translations-l10n libqt6svg6
+    libsqlite3-dev libfreexl-dev libxlsxwriter-dev libgsf-1-dev
+    fonts-wqy-microhei fonts-noto-cjk
+    xvfb xauth
+)
+missing=()
+for p in "${PACKAGES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+    $SUDO apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
