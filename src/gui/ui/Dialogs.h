@@ -1,0 +1,81 @@
+#pragma once
+
+#include <QList>
+#include <functional>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+/// Every message box and file dialog of the program is asked through this facade, so that
+/// tests can script the answers and inspect what was asked. The default instance shows the
+/// real dialogs.
+class Dialogs
+{
+public:
+    enum class Icon { Information, Warning, Error };
+    enum class Buttons { Ok, OkCancel };
+
+    virtual ~Dialogs() = default;
+
+    /// Shows a modal message box; returns true when the answer was OK.
+    virtual bool message(QWidget *parent, const QString &text, const QString &caption, Icon icon,
+                         Buttons buttons) = 0;
+    /// An open-file dialog; returns the chosen path, or an empty text when cancelled.
+    /// `filters` are name filters such as "*.xls"; `selectedFilter` receives the filter chosen.
+    virtual QString openFileName(QWidget *parent, const QStringList &filters, QString *selectedFilter = nullptr) = 0;
+    /// A save-file dialog; returns the name as typed or chosen (no extension added), or empty.
+    virtual QString saveFileName(QWidget *parent, const QStringList &filters, QString *selectedFilter = nullptr) = 0;
+
+    static Dialogs &instance();
+    /// Replaces the instance (tests); nullptr restores the real dialogs. Not owned.
+    static void setInstance(Dialogs *dialogs);
+
+    // Shorthands for the program's three kinds of message box.
+    static void information(QWidget *parent, const QString &text, const QString &caption)
+    {
+        instance().message(parent, text, caption, Icon::Information, Buttons::Ok);
+    }
+    static void warning(QWidget *parent, const QString &text, const QString &caption)
+    {
+        instance().message(parent, text, caption, Icon::Warning, Buttons::Ok);
+    }
+    static bool confirm(QWidget *parent, const QString &text, const QString &caption)
+    {
+        return instance().message(parent, text, caption, Icon::Information, Buttons::OkCancel);
+    }
+};
+
+/// A scripted stand-in for tests: records every question and answers from a queue.
+class ScriptedDialogs final : public Dialogs
+{
+public:
+    struct Message
+    {
+        QString text;
+        QString caption;
+        Icon icon;
+        Buttons buttons;
+    };
+
+    ScriptedDialogs() { setInstance(this); }
+    ~ScriptedDialogs() override { setInstance(nullptr); }
+
+    /// Answers for OK/Cancel questions, taken in order; when none is queued, OK.
+    QList<bool> answers;
+    /// File names for open/save dialogs, taken in order; "" or none queued means cancel.
+    QStringList fileNames;
+    /// Filter reported as chosen by the file dialogs (empty: the first filter offered).
+    QString chosenFilter;
+
+    QList<Message> messages;
+    QList<QStringList> fileDialogFilters;
+    /// Called while a message is being "shown" (a test can look at windows then).
+    std::function<void(const Message &)> onMessage;
+
+    bool message(QWidget *, const QString &text, const QString &caption, Icon icon, Buttons buttons) override;
+    QString openFileName(QWidget *, const QStringList &filters, QString *selectedFilter) override;
+    QString saveFileName(QWidget *, const QStringList &filters, QString *selectedFilter) override;
+
+    QStringList texts() const;
+};
