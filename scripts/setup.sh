@@ -5,9 +5,9 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 PACKAGES=(
     cmake ninja-build g++ pkg-config ca-certificates
-    qt6-base-dev qt6-multimedia-dev qt6-translations-l10n libqt6svg6
+    qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
     libsqlite3-dev libfreexl-dev libxlsxwriter-dev libgsf-1-dev
-    fonts-wqy-microhei fonts-noto-cjk
+    fonts-wqy-microhei
     xvfb xauth
 )
 missing=()

@@ -11,11 +11,14 @@ QList<QStringList> loadRows(TDBLink &link, const Statement &statement, const QSt
     TQuery &q = link.Query();
     q.SQL(statement);
     q.Open();
+    QList<int> indexes;
+    for (const QString &column : columns)
+        indexes.append(q.FieldIndex(column));
     while (!q.Eof()) {
         QStringList row;
         row.reserve(columns.size());
-        for (const QString &column : columns)
-            row.append(q.FieldByName(column).AsString());
+        for (int index : std::as_const(indexes))
+            row.append(q.AsStringAt(index));
         rows.append(std::move(row));
         q.Next();
     }

@@ -217,12 +217,34 @@ void TQuery::Next()
 
 TField TQuery::FieldByName(const QString &name) const
 {
+    const int index = FieldIndex(name);
+    if (!m_open || m_eof)
+        return TField(QStringLiteral(""));
+    return TField(columnValue(m_stmt, index));
+}
+
+int TQuery::FieldIndex(const QString &name) const
+{
     const auto it = m_columns.constFind(name.toLower());
     if (it == m_columns.constEnd())
         throw DbError(QStringLiteral("Field '%1' not found").arg(name));
+    return it.value();
+}
+
+QString TQuery::AsStringAt(int index) const
+{
     if (!m_open || m_eof)
-        return TField(QStringLiteral(""));
-    return TField(columnValue(m_stmt, it.value()));
+        return QStringLiteral("");
+    switch (sqlite3_column_type(m_stmt, index)) {
+    case SQLITE_NULL:
+        return QStringLiteral("");
+    case SQLITE_TEXT: {
+        const auto *text = static_cast<const char16_t *>(sqlite3_column_text16(m_stmt, index));
+        return QString::fromUtf16(text, sqlite3_column_bytes16(m_stmt, index) / 2);
+    }
+    default:
+        return TField(columnValue(m_stmt, index)).AsString();
+    }
 }
 
 void TQuery::Edit()

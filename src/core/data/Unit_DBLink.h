@@ -52,6 +52,10 @@ public:
     void Next();
     /// The column of the current row; on an empty result (or past its end) the empty text.
     TField FieldByName(const QString &name) const;
+    /// The index of a column of the open result, for reading many rows fast with AsStringAt().
+    int FieldIndex(const QString &name) const;
+    /// The text of column `index` of the current row (Null gives the empty text).
+    QString AsStringAt(int index) const;
     /// Puts the current row into edit mode; the next SetFieldValue/Post change it.
     void Edit();
     void SetFieldValue(const QString &name, const QVariant &value);

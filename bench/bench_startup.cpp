@@ -1,0 +1,127 @@
+// Start-up to the main window shown, with 100,000 participants and 50 prize levels.
+// The parent times a fresh process of itself (library loading included) from its start to the
+// window being shown, several times, and prints the medians of time and peak resident memory.
+#include "app/frmRaffle.h"
+#include "data/AppPaths.h"
+#include "data/Unit_DBLink.h"
+#include "ui/ErrorHandler.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTextStream>
+#include <QTimer>
+
+#include <algorithm>
+#include <sqlite3.h>
+
+namespace {
+
+constexpr int Participants = 100000;
+constexpr int Prizes = 50;
+constexpr int Runs = 7;
+
+QString peakResidentKb()
+{
+    QFile f(QStringLiteral("/proc/self/status"));
+    if (!f.open(QIODevice::ReadOnly))
+        return QStringLiteral("0");
+    for (const QByteArray &line : f.readAll().split('\n')) {
+        if (line.startsWith("VmHWM:"))
+            return QString::fromLatin1(line.mid(6).trimmed().split(' ').first());
+    }
+    return QStringLiteral("0");
+}
+
+void fillDatabase(const QString &file)
+{
+    TDBLink::createIfMissing(file);
+    TDBLink link(file);
+    sqlite3 *db = link.handle();
+    sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
+    sqlite3_stmt *s = nullptr;
+    sqlite3_prepare_v2(db, "insert into Tab_CJ(xh, Tel, Name, Comment) values(?, ?, ?, ?)", -1, &s, nullptr);
+    for (int i = 1; i <= Participants; ++i) {
+        const QByteArray tel = QByteArray::number(13800000000LL + i);
+        const QByteArray name = QStringLiteral("参选人%1").arg(i).toUtf8();
+        sqlite3_bind_int(s, 1, i);
+        sqlite3_bind_text(s, 2, tel.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(s, 3, name.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_bind_text(s, 4, "销售部", -1, SQLITE_STATIC);
+        sqlite3_step(s);
+        sqlite3_reset(s);
+    }
+    sqlite3_finalize(s);
+    sqlite3_prepare_v2(db, "insert into Tab_Set(xh, name, quantity, rs, jp) values(?, ?, '5', '1', '奖品')", -1, &s,
+                       nullptr);
+    for (int i = 1; i <= Prizes; ++i) {
+        const QByteArray name = QStringLiteral("%1等奖").arg(i).toUtf8();
+        sqlite3_bind_int(s, 1, i);
+        sqlite3_bind_text(s, 2, name.constData(), -1, SQLITE_TRANSIENT);
+        sqlite3_step(s);
+        sqlite3_reset(s);
+    }
+    sqlite3_finalize(s);
+    sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+}
+
+int child(int argc, char **argv, const QString &binDir)
+{
+    CjApplication app(argc, argv);
+    AppPaths::setExeDirForTesting(binDir);
+    Tfmraffle window;
+    window.show();
+    QTimer::singleShot(0, &app, [&] {
+        QTextStream(stdout) << "shown " << peakResidentKb() << Qt::endl;
+        app.quit();
+    });
+    return app.exec();
+}
+
+double median(QList<double> v)
+{
+    std::sort(v.begin(), v.end());
+    return v.at(v.size() / 2);
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    if (argc == 3 && QByteArray(argv[1]) == "--child")
+        return child(argc, argv, QString::fromLocal8Bit(argv[2]));
+
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dir;
+    QDir(dir.path()).mkpath(QStringLiteral("bin"));
+    const QString binDir = dir.path() + QStringLiteral("/bin");
+    fillDatabase(dir.path() + QStringLiteral("/DB/CJ.mdb"));
+
+    QList<double> seconds, megabytes;
+    for (int run = 0; run < Runs; ++run) {
+        // Each run starts from the same database: the exit purges change nothing here.
+        QProcess p;
+        QElapsedTimer timer;
+        timer.start();
+        p.start(QCoreApplication::applicationFilePath(), {QStringLiteral("--child"), binDir});
+        p.waitForReadyRead(60000);
+        const double elapsed = timer.nsecsElapsed() / 1e9;
+        const QByteArray line = p.readLine().trimmed();
+        p.waitForFinished(60000);
+        if (!line.startsWith("shown ")) {
+            QTextStream(stderr) << "child failed: " << line << p.readAllStandardError() << Qt::endl;
+            return 1;
+        }
+        seconds << elapsed;
+        megabytes << line.mid(6).toDouble() / 1024.0;
+    }
+    QTextStream out(stdout);
+    out << "startup to main window shown (100000 participants, 50 prizes): median " << QString::number(median(seconds), 'f', 3)
+        << " s over " << Runs << " runs (goal <= 0.5 s)\n";
+    out << "peak resident memory at that point: median " << QString::number(median(megabytes), 'f', 1)
+        << " MB (goal <= 150 MB)\n";
+    return 0;
+}
