@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+class QProgressBar;
+
+/// The progress window of imports and exports: a borderless 305 × 26 window at (372, 300)
+/// holding one green bar from 0 to 100. Each step redraws the bar at once, because the
+/// operation that advances it keeps the UI thread until it ends.
+class Tform_spin final : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit Tform_spin(QWidget *parent = nullptr);
+
+    /// Advances the bar by one; past 100 it stays full.
+    void step();
+    int position() const;
+    /// Steps asked for so far, accepted or not (what the operation asked of the bar).
+    int stepsAsked() const { return m_asked; }
+
+    QProgressBar *AdvProgressBar1 = nullptr;
+
+private:
+    int m_asked = 0;
+};
