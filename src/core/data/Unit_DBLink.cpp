@@ -114,7 +114,8 @@ TQuery::TQuery(sqlite3 *db)
 
 TQuery::~TQuery()
 {
-    sqlite3_finalize(m_stmt);
+    for (sqlite3_stmt *stmt : std::as_const(m_prepared))
+        sqlite3_finalize(stmt);
 }
 
 void TQuery::fail() const
@@ -125,11 +126,8 @@ void TQuery::fail() const
 void TQuery::SQL(const Statement &statement)
 {
     Close();
-    if (m_statement == &statement && m_stmt)
-        return; // same statement again: keep it prepared
-    sqlite3_finalize(m_stmt);
-    m_stmt = nullptr;
     m_statement = &statement;
+    m_stmt = m_prepared.value(&statement, nullptr);
 }
 
 void TQuery::prepare()
@@ -139,9 +137,11 @@ void TQuery::prepare()
     if (!m_stmt) {
         if (sqlite3_prepare_v2(m_db, m_statement->sql, -1, &m_stmt, nullptr) != SQLITE_OK) {
             const QString message = storeMessage(m_db);
+            sqlite3_finalize(m_stmt);
             m_stmt = nullptr;
             throw DbError(message);
         }
+        m_prepared.insert(m_statement, m_stmt);
     } else {
         sqlite3_reset(m_stmt);
         sqlite3_clear_bindings(m_stmt);

@@ -76,6 +76,9 @@ private:
     sqlite3 *m_db;
     const Statement *m_statement = nullptr;
     sqlite3_stmt *m_stmt = nullptr;
+    // Statements stay prepared for the life of the query: an import alternates two statements
+    // for every row.
+    QHash<const Statement *, sqlite3_stmt *> m_prepared;
     bool m_open = false;
     bool m_eof = true;
     int m_rowsAffected = 0;
