@@ -83,4 +83,6 @@ private:
     void wirePrizePage();       // frmRafflePrizes.cpp
     void wireSheets();          // frmRaffleSheets.cpp: import and exports
     void wireDraw();            // frmRaffleDraw.cpp: settings, draw, results
+    void importParticipants(const QString &file);
+    void exportGrid(const StringGrid *grid);
 };
