@@ -1,0 +1,15 @@
+#include "FuzzFile.h"
+#include "data/CjError.h"
+#include "spreadsheet/SheetReader.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
+{
+    const QString path = writeFuzzFile(data, size, "xls");
+    try {
+        const SheetData sheet = readSheet(path);
+        (void)sheet.cell(sheet.rowCount(), sheet.columnCount());
+    } catch (const CjError &) {
+        // A clear message for a bad file is the expected outcome.
+    }
+    return 0;
+}

@@ -1,0 +1,82 @@
+#include "SheetFormat.h"
+
+#include <QFileInfo>
+
+#include <climits>
+
+namespace SheetFormats {
+
+std::optional<SheetFormat> fromFileName(const QString &fileName)
+{
+    const QString ext = QFileInfo(fileName).suffix();
+    if (ext.compare(QLatin1String("xls"), Qt::CaseInsensitive) == 0)
+        return SheetFormat::Xls;
+    if (ext.compare(QLatin1String("xlsx"), Qt::CaseInsensitive) == 0)
+        return SheetFormat::Xlsx;
+    if (ext.compare(QLatin1String("csv"), Qt::CaseInsensitive) == 0)
+        return SheetFormat::Csv;
+    return std::nullopt;
+}
+
+QString suffix(SheetFormat format)
+{
+    switch (format) {
+    case SheetFormat::Xls:
+        return QStringLiteral(".xls");
+    case SheetFormat::Xlsx:
+        return QStringLiteral(".xlsx");
+    case SheetFormat::Csv:
+        return QStringLiteral(".csv");
+    }
+    return QString();
+}
+
+QString dialogFilter(SheetFormat format)
+{
+    switch (format) {
+    case SheetFormat::Xls:
+        return QStringLiteral("Excel 97-2003 (*.xls)");
+    case SheetFormat::Xlsx:
+        return QStringLiteral("Excel (*.xlsx)");
+    case SheetFormat::Csv:
+        return QStringLiteral("CSV (*.csv)");
+    }
+    return QString();
+}
+
+std::optional<SheetFormat> fromDialogFilter(const QString &filter)
+{
+    for (SheetFormat f : {SheetFormat::Xls, SheetFormat::Xlsx, SheetFormat::Csv}) {
+        if (filter == dialogFilter(f))
+            return f;
+    }
+    return std::nullopt;
+}
+
+int maxRows(SheetFormat format)
+{
+    switch (format) {
+    case SheetFormat::Xls:
+        return XlsMaxRows;
+    case SheetFormat::Xlsx:
+        return XlsxMaxRows;
+    case SheetFormat::Csv:
+        break;
+    }
+    return INT_MAX;
+}
+
+int maxColumns(SheetFormat format)
+{
+    switch (format) {
+    case SheetFormat::Xls:
+        return XlsMaxColumns;
+    case SheetFormat::Xlsx:
+        return XlsxMaxColumns;
+    case SheetFormat::Csv:
+        break;
+    }
+    return INT_MAX;
+}
+
+} // namespace SheetFormats

@@ -1,0 +1,158 @@
+#include "SheetIo.h"
+
+#include "data/CjError.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <gsf/gsf-infile-msole.h>
+#include <gsf/gsf-infile.h>
+#include <gsf/gsf-input-stdio.h>
+#include <gsf/gsf-utils.h>
+
+#include <charconv>
+#include <cstring>
+#include <cmath>
+#include <mutex>
+
+namespace SheetIo {
+
+QString displayPath(const QString &path)
+{
+    return QDir::toNativeSeparators(path);
+}
+
+namespace {
+
+// Writes the text of a number into buf (at least 400 bytes) and returns its length.
+qsizetype formatNumber(double value, char *buf, qsizetype size)
+{
+    if (std::isnan(value) || std::isinf(value)) {
+        // A sheet cannot hold these; a damaged file can. Excel shows the number error.
+        static const char numError[] = "#NUM!";
+        std::copy(numError, numError + 5, buf);
+        return 5;
+    }
+    if (value == 0) {
+        buf[0] = '0';
+        return 1;
+    }
+    const std::to_chars_result r = value == std::trunc(value)
+        ? std::to_chars(buf, buf + size, value, std::chars_format::fixed)
+        : std::to_chars(buf, buf + size, value);
+    return r.ec == std::errc() ? qsizetype(r.ptr - buf) : 0;
+}
+
+} // namespace
+
+QString numberText(double value)
+{
+    char buf[400];
+    const qsizetype n = formatNumber(value, buf, sizeof(buf));
+    return QString::fromLatin1(buf, n);
+}
+
+void appendNumberText(double value, QByteArray *out)
+{
+    char buf[400];
+    out->append(buf, formatNumber(value, buf, sizeof(buf)));
+}
+
+Signature sniffBytes(const char *data, qsizetype size)
+{
+    static const char ole2[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
+    if (size == 0)
+        return Signature::Empty;
+    if (size >= 8 && memcmp(data, ole2, 8) == 0)
+        return Signature::Ole2;
+    if (size >= 4 && data[0] == 'P' && data[1] == 'K' && ((data[2] == 3 && data[3] == 4) || (data[2] == 5 && data[3] == 6)))
+        return Signature::Zip;
+    return Signature::Other;
+}
+
+Signature sniff(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throwCannotOpen(path, file.errorString());
+    const QByteArray head = file.read(8);
+    return sniffBytes(head.constData(), head.size());
+}
+
+void throwCannotOpen(const QString &path, const QString &reason)
+{
+    throw CjError(QStringLiteral("Unable to open %1: %2").arg(displayPath(path), reason));
+}
+
+void throwCorrupt(const QString &path, const QString &formatName, const QString &detail)
+{
+    QString text = QStringLiteral("The file %1 is damaged or is not a valid %2 file").arg(displayPath(path), formatName);
+    if (!detail.isEmpty())
+        text += QStringLiteral(" (%1)").arg(detail);
+    throw CjError(text + QLatin1Char('.'));
+}
+
+void throwEmpty(const QString &path)
+{
+    throw CjError(QStringLiteral("The file %1 is empty.").arg(displayPath(path)));
+}
+
+void throwProtected(const QString &path)
+{
+    throw CjError(QStringLiteral("The file %1 is password-protected. Open it in the spreadsheet program, remove the "
+                                 "password, save it and import it again.")
+                      .arg(displayPath(path)));
+}
+
+void ensureGsf()
+{
+    static std::once_flag once;
+    std::call_once(once, [] { gsf_init(); });
+}
+
+void GObjectUnref::operator()(void *object) const
+{
+    if (object)
+        g_object_unref(object);
+}
+
+GErrorHolder::~GErrorHolder()
+{
+    g_clear_error(&m_error);
+}
+
+QString GErrorHolder::message() const
+{
+    return m_error && m_error->message ? QString::fromUtf8(m_error->message) : QString();
+}
+
+Ole2Kind ole2Kind(const QString &path)
+{
+    ensureGsf();
+    GErrorHolder error;
+    GPtr<GsfInput> input(gsf_input_stdio_new(QFile::encodeName(path).constData(), error.out()));
+    if (!input)
+        return Ole2Kind::Unreadable;
+    GErrorHolder oleError;
+    GPtr<GsfInfile> ole(gsf_infile_msole_new(input.get(), oleError.out()));
+    if (!ole)
+        return Ole2Kind::Unreadable;
+    bool workbook = false;
+    bool encrypted = false;
+    const int n = gsf_infile_num_children(ole.get());
+    for (int i = 0; i < n; ++i) {
+        const char *name = gsf_infile_name_by_index(ole.get(), i);
+        if (!name)
+            continue;
+        const QByteArray stream(name);
+        if (stream == "Workbook" || stream == "Book")
+            workbook = true;
+        else if (stream == "EncryptedPackage" || stream == "EncryptionInfo")
+            encrypted = true;
+    }
+    if (encrypted)
+        return Ole2Kind::EncryptedPackage;
+    return workbook ? Ole2Kind::Workbook : Ole2Kind::OtherDocument;
+}
+
+} // namespace SheetIo

@@ -1,0 +1,69 @@
+#pragma once
+
+// Helpers shared by the spreadsheet readers and writers (not part of the public interface).
+
+#include <QByteArray>
+#include <QString>
+
+#include <memory>
+
+typedef struct _GError GError;
+
+namespace SheetIo {
+
+/// The path as the operator knows it, for messages.
+QString displayPath(const QString &path);
+
+/// The decimal text of a number as a sheet shows its value: whole numbers without exponent or
+/// fraction (13800138000), others in the shortest form that reads back to the same double.
+QString numberText(double value);
+/// Appends numberText(value) as Latin-1 to @p out without a QString in between.
+void appendNumberText(double value, QByteArray *out);
+
+/// What the first bytes of a file say it is.
+enum class Signature { Empty, Ole2, Zip, Other };
+/// Reads the first bytes of the file; throws CjError naming the file when it cannot be opened.
+Signature sniff(const QString &path);
+Signature sniffBytes(const char *data, qsizetype size);
+
+/// Throws CjError "Unable to open <path>" with the reason.
+[[noreturn]] void throwCannotOpen(const QString &path, const QString &reason);
+/// Throws CjError saying the file is damaged or not of the expected format; @p detail is
+/// the technical reason, appended in brackets when not empty.
+[[noreturn]] void throwCorrupt(const QString &path, const QString &formatName, const QString &detail);
+/// Throws CjError "The file <path> is empty."
+[[noreturn]] void throwEmpty(const QString &path);
+/// Throws CjError saying the file is password-protected.
+[[noreturn]] void throwProtected(const QString &path);
+
+/// Makes sure libgsf is set up once per process.
+void ensureGsf();
+
+/// Owns a GObject (libgsf inputs, outputs, infiles) and unreferences it.
+struct GObjectUnref
+{
+    void operator()(void *object) const;
+};
+template<typename T>
+using GPtr = std::unique_ptr<T, GObjectUnref>;
+
+/// Owns the GError a libgsf call may set; message() gives its text.
+class GErrorHolder final
+{
+public:
+    GErrorHolder() = default;
+    ~GErrorHolder();
+    GErrorHolder(const GErrorHolder &) = delete;
+    GErrorHolder &operator=(const GErrorHolder &) = delete;
+    GError **out() { return &m_error; }
+    QString message() const;
+
+private:
+    GError *m_error = nullptr;
+};
+
+/// What an OLE2 file holds, from its stream names.
+enum class Ole2Kind { Workbook, EncryptedPackage, OtherDocument, Unreadable };
+Ole2Kind ole2Kind(const QString &path);
+
+} // namespace SheetIo
