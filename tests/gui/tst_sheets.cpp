@@ -92,6 +92,7 @@ class TestSheets final : public QObject
 private slots:
     void importRows_data();
     void importRows();
+    void importFromAnotherProgram();
     void importKeepsBlanksInGridTrimsInTable();
     void importReplacesLongerGrid();
     void importCancelled();
@@ -157,6 +158,21 @@ void TestSheets::importRows()
     }
     QCOMPARE(w.Grid_CJ->fixedRows(), 1);
     QVERIFY(w.Grid_CJ->grid()->isCentred(3, gridRows));
+}
+
+// A phone number the sheet stores as a number comes in as its eleven digits.
+void TestSheets::importFromAnotherProgram()
+{
+    TestDb db;
+    ScriptedDialogs dialogs;
+    dialogs.fileNames = {QStringLiteral(CJ_TEST_DATA "/spreadsheets/participants.xls")};
+    Tfmraffle w;
+    w.AdvGlowButton1->click();
+    QCOMPARE(dialogs.texts(), QStringList());
+    QCOMPARE(w.Grid_CJ->cell(1, 1), QStringLiteral("13800138000"));
+    QCOMPARE(w.Grid_CJ->cell(2, 2), QStringLiteral("  李四 "));
+    QCOMPARE(db.column(QStringLiteral("select Tel from Tab_CJ where xh = 2")), QStringList{QStringLiteral("13912345678")});
+    QCOMPARE(db.column(QStringLiteral("select Name from Tab_CJ where xh = 2")), QStringList{QStringLiteral("李四")});
 }
 
 void TestSheets::importKeepsBlanksInGridTrimsInTable()
@@ -232,6 +248,9 @@ void TestSheets::importBadFiles_data()
     QTest::newRow("empty file") << "list.csv" << QByteArray();
     QTest::newRow("header only") << "list.csv" << QByteArray("序号,手机号,姓名,备注\r\n");
     QTest::newRow("missing file") << "gone.xls" << QByteArray("-");
+    QTest::newRow("password-protected xls") << "password.xls" << QByteArray("fixture:password.xls");
+    QTest::newRow("encrypted xlsx") << "encrypted.xlsx" << QByteArray("fixture:encrypted.xlsx");
+    QTest::newRow("xls named xlsx") << "named.xlsx" << QByteArray("fixture:participants.xls");
 }
 
 void TestSheets::importBadFiles()
@@ -241,7 +260,9 @@ void TestSheets::importBadFiles()
     TestDb db;
     db.addManyParticipants(3);
     const QString file = db.root() + QLatin1Char('/') + name;
-    if (content != "-") {
+    if (content.startsWith("fixture:")) {
+        QVERIFY(QFile::copy(QStringLiteral(CJ_TEST_DATA "/spreadsheets/") + QString::fromLatin1(content.mid(8)), file));
+    } else if (content != "-") {
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(content);

@@ -12,6 +12,8 @@ class Tform_spin final : public QWidget
     Q_OBJECT
 public:
     explicit Tform_spin(QWidget *parent = nullptr);
+    /// Closes the window also when the operation ends with an error.
+    ~Tform_spin() override { close(); }
 
     /// Advances the bar by one; past 100 it stays full.
     void step();
