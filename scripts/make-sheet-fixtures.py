@@ -237,7 +237,7 @@ def convert_with_libreoffice(source):
             shutil.move(produced, os.path.join(OUT, name))
 
 
-def write_fuzz_seeds():
+def write_fuzz_seeds(book):
     """Seeds for the fuzz targets: the fixtures, and the workbooks again with stored (not
     deflated) entries so that mutations reach the XML instead of breaking the compression."""
     corpus = os.path.join(OUT, "..", "..", "..", "fuzz", "corpus")
@@ -248,6 +248,9 @@ def write_fuzz_seeds():
         os.makedirs(os.path.join(corpus, target), exist_ok=True)
         for name in names:
             shutil.copy(os.path.join(OUT, name), os.path.join(corpus, target, name))
+    # A bare workbook stream, as fuzz_xls also feeds its input to the BIFF parser directly.
+    with open(os.path.join(corpus, "fuzz_xls", "xlwt-stream.bin"), "wb") as f:
+        f.write(book.get_biff_data())
     for name in ("inline.xlsx", "shared.xlsx"):
         with zipfile.ZipFile(os.path.join(OUT, name)) as source:
             parts = {n: source.read(n) for n in source.namelist() if not n.startswith(("docProps", "xl/theme"))}
@@ -266,7 +269,7 @@ def main():
     write_handmade_xlsx()
     write_csvs()
     convert_with_libreoffice(xlsx)
-    write_fuzz_seeds()
+    write_fuzz_seeds(book)
     return 0
 
 

@@ -609,10 +609,20 @@ void TestSpreadsheet::badInput_data()
             qFatal("fixture does not hold %s", from);
         return bytes.replace(from, to); // local header and central directory alike
     };
-    // Files that made FreeXL, the first .xls reader, leak or crash (found by fuzz_xls).
+    // Files on which FreeXL and then libgsf's OLE2 reader leaked (found by fuzz_xls).
     QTest::newRow("fuzz: truncated workbook stream") << "leak.xls"
                                                      << readBytes(fixture(QStringLiteral("fuzz/freexl-leak.xls")))
                                                      << "ends too early";
+    QTest::newRow("fuzz: damaged directory") << "leak2.xls" << readBytes(fixture(QStringLiteral("fuzz/gsf-leak.xls")))
+                                             << "a sector lies outside the file";
+    // Damaged OLE2 headers.
+    const auto patched = [&xls](int at, const QByteArray &bytes) { return QByteArray(xls).replace(at, bytes.size(), bytes); };
+    QTest::newRow("sector size") << "shift.xls" << patched(0x1E, le16(7)) << "invalid sector size";
+    QTest::newRow("allocation table size") << "fat.xls" << patched(0x2C, le32(0x7FFFFFFF))
+                                           << "invalid allocation table size";
+    QTest::newRow("directory outside the file") << "dir.xls" << patched(0x30, le32(0x00FFFFFF))
+                                                << "broken sector chain";
+    QTest::newRow("header only") << "head.xls" << xls.left(512) << "damaged";
 
     QTest::newRow("no workbook part") << "nobook.xlsx" << replaced("xl/workbook.xml", "xl/workbook.xmk")
                                       << "no workbook inside";

@@ -1,5 +1,6 @@
 #include "XlsReader.h"
 
+#include "Ole2File.h"
 #include "SheetIo.h"
 #include "data/CjError.h"
 #include "data/Gbk.h"
@@ -7,10 +8,6 @@
 #include <QFile>
 #include <QtEndian>
 
-#include <gsf/gsf-infile-msole.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-stdio.h>
-#include <gsf/gsf-input.h>
 
 #include <cstring>
 #include <vector>
@@ -18,7 +15,8 @@
 // Why not FreeXL: FreeXL 1.0.6 follows a shared string into one CONTINUE record only and reads
 // past its record buffer (and crashes) on longer ones, which Excel writes for cells of a few
 // thousand characters; it also leaves the values of formula cells out and leaks on some
-// damaged files. The records this import needs are few and simple, so they are read here.
+// damaged files. libgsf's OLE2 reader leaks on some damaged directories too. The container
+// and the records this import needs are few and simple, so they are read here.
 
 namespace {
 
@@ -479,30 +477,30 @@ SheetData parseWorkbookStream(const QByteArray &stream, const QString &path)
 
 SheetData read(const QString &path)
 {
-    SheetIo::ensureGsf();
-    SheetIo::GErrorHolder inputError;
-    SheetIo::GPtr<GsfInput> input(gsf_input_stdio_new(QFile::encodeName(path).constData(), inputError.out()));
-    if (!input)
-        SheetIo::throwCannotOpen(path, inputError.message());
-    SheetIo::GErrorHolder oleError;
-    SheetIo::GPtr<GsfInfile> ole(gsf_infile_msole_new(input.get(), oleError.out()));
-    if (!ole)
-        SheetIo::throwCorrupt(path, formatName, oleError.message());
-    SheetIo::GPtr<GsfInput> stream(gsf_infile_child_by_name(ole.get(), "Workbook"));
-    if (!stream)
-        stream.reset(gsf_infile_child_by_name(ole.get(), "Book")); // Excel 5.0/95
-    if (!stream)
-        SheetIo::throwCorrupt(path, formatName, QStringLiteral("no workbook inside"));
-    const gsf_off_t size = gsf_input_size(stream.get());
-    if (size > MaxStreamSize) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        SheetIo::throwCannotOpen(path, file.errorString());
+    if (file.size() > MaxStreamSize) {
         throw CjError(QStringLiteral("The file %1 is too large to import (more than %2 MB).")
                           .arg(SheetIo::displayPath(path))
                           .arg(MaxStreamSize / (1024 * 1024)));
     }
-    QByteArray bytes(qsizetype(size), Qt::Uninitialized);
-    if (size > 0 && !gsf_input_read(stream.get(), size_t(size), reinterpret_cast<guint8 *>(bytes.data())))
-        SheetIo::throwCorrupt(path, formatName, QStringLiteral("the workbook cannot be read whole"));
-    return parseWorkbookStream(bytes, path);
+    Ole2File ole(file.readAll());
+    if (!ole.isValid())
+        SheetIo::throwCorrupt(path, formatName, ole.error());
+    switch (SheetIo::ole2Kind(ole)) {
+    case SheetIo::Ole2Kind::EncryptedPackage:
+        SheetIo::throwProtected(path);
+    case SheetIo::Ole2Kind::OtherDocument:
+        throw CjError(QStringLiteral("The file %1 is an Office document but not an Excel workbook.")
+                          .arg(SheetIo::displayPath(path)));
+    default:
+        break;
+    }
+    QByteArray stream;
+    if (!ole.readStream(QStringLiteral("Workbook"), &stream) && !ole.readStream(QStringLiteral("Book"), &stream))
+        SheetIo::throwCorrupt(path, formatName, ole.error());
+    return parseWorkbookStream(stream, path);
 }
 
 } // namespace XlsReader
