@@ -115,7 +115,7 @@ QByteArray cellHead(int row, int column)
 QByteArray utf16String(const QString &text)
 {
     return le16(quint16(text.size())) + QByteArray(1, 0x01)
-        + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+           + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
 }
 
 // A workbook stream: globals (BOF, CODEPAGE, extra records, one BOUNDSHEET, EOF), then the
@@ -229,9 +229,9 @@ void TestSpreadsheet::readFixture_data()
         const char *file;
         int extrasRow; // row of the other value kinds
     };
-    for (const Variant &v : {Variant{"participants.xls", 7}, Variant{"libreoffice.xls", 6},
-                             Variant{"participants.xlsx", 6}, Variant{"shared.xlsx", 6},
-                             Variant{"libreoffice.xlsx", 6}}) {
+    for (const Variant &v :
+         {Variant{"participants.xls", 7}, Variant{"libreoffice.xls", 6}, Variant{"participants.xlsx", 6},
+          Variant{"shared.xlsx", 6}, Variant{"libreoffice.xlsx", 6}}) {
         const auto add = [&v](const char *what, int row, int column, const QString &text) {
             QTest::addRow("%s %s", v.file, what) << QString::fromLatin1(v.file) << row << column << text;
         };
@@ -400,61 +400,78 @@ void TestSpreadsheet::biffRecords_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("error"); // empty: no error expected
 
-    const QByteArray textFormula = cellHead(0, 0) + QByteArray("\x00\x00\x00\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, 0);
-    QTest::newRow("BIFF5 label in GBK")
-        << false << QByteArray() << record(0x0204, cellHead(0, 1) + le16(4) + "\xD5\xC5\xC8\xFD") << 1 << 2 << "张三"
-        << "";
+    const QByteArray textFormula =
+        cellHead(0, 0) + QByteArray("\x00\x00\x00\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, 0);
+    QTest::newRow("BIFF5 label in GBK") << false << QByteArray()
+                                        << record(0x0204, cellHead(0, 1) + le16(4) + "\xD5\xC5\xC8\xFD") << 1 << 2
+                                        << "张三"
+                                        << "";
     QTest::newRow("number") << true << QByteArray() << record(0x0203, cellHead(2, 0) + f64(13800138000.0)) << 3 << 1
-                            << "13800138000" << "";
-    QTest::newRow("RK integer") << true << QByteArray() << record(0x027E, cellHead(0, 0) + le32(42 << 2 | 2)) << 1
-                                << 1 << "42" << "";
-    QTest::newRow("RK hundredths") << true << QByteArray() << record(0x027E, cellHead(0, 0) + le32(1234 << 2 | 3))
-                                   << 1 << 1 << "12.34" << "";
+                            << "13800138000"
+                            << "";
+    QTest::newRow("RK integer") << true << QByteArray() << record(0x027E, cellHead(0, 0) + le32(42 << 2 | 2)) << 1 << 1
+                                << "42"
+                                << "";
+    QTest::newRow("RK hundredths") << true << QByteArray() << record(0x027E, cellHead(0, 0) + le32(1234 << 2 | 3)) << 1
+                                   << 1 << "12.34"
+                                   << "";
     QTest::newRow("RK float") << true << QByteArray() << record(0x027E, cellHead(0, 0) + f64(3.5).right(4)) << 1 << 1
-                              << "3.5" << "";
+                              << "3.5"
+                              << "";
     QTest::newRow("MULRK") << true << QByteArray()
                            << record(0x00BD, le16(4) + le16(1) + le16(15) + le32(7 << 2 | 2) + le16(15)
                                                  + le32(8 << 2 | 2) + le16(2))
-                           << 5 << 3 << "8" << "";
-    QTest::newRow("boolean") << true << QByteArray() << record(0x0205, cellHead(0, 0) + QByteArray("\x01\x00", 2))
-                             << 1 << 1 << "TRUE" << "";
+                           << 5 << 3 << "8"
+                           << "";
+    QTest::newRow("boolean") << true << QByteArray() << record(0x0205, cellHead(0, 0) + QByteArray("\x01\x00", 2)) << 1
+                             << 1 << "TRUE"
+                             << "";
     QTest::newRow("error value") << true << QByteArray() << record(0x0205, cellHead(0, 0) + QByteArray("\x07\x01", 2))
-                                 << 1 << 1 << "#DIV/0!" << "";
+                                 << 1 << 1 << "#DIV/0!"
+                                 << "";
     QTest::newRow("formula number") << true << QByteArray()
                                     << record(0x0006, cellHead(0, 1) + f64(13800138000.0) + QByteArray(6, 0)) << 1 << 2
-                                    << "13800138000" << "";
+                                    << "13800138000"
+                                    << "";
     QTest::newRow("formula text after a shared formula")
         << true << QByteArray()
-        << record(0x0006, textFormula) + record(0x04BC, QByteArray(10, 0)) + record(0x0207, utf16String("xy")) << 1
-        << 1 << "xy" << "";
+        << record(0x0006, textFormula) + record(0x04BC, QByteArray(10, 0)) + record(0x0207, utf16String("xy")) << 1 << 1
+        << "xy"
+        << "";
     QTest::newRow("formula text continued in 8 bits")
         << true << QByteArray()
         << record(0x0006, textFormula) + record(0x0207, le16(6) + QByteArray(1, 1) + QByteArray("a\0b\0c\0", 6))
                + record(0x003C, QByteArray("\0def", 4))
-        << 1 << 1 << "abcdef" << "";
+        << 1 << 1 << "abcdef"
+        << "";
     QTest::newRow("formula boolean") << true << QByteArray()
                                      << record(0x0006, cellHead(0, 0) + QByteArray("\x01\0\x01\0\0\0\xFF\xFF", 8)
                                                            + QByteArray(6, 0))
-                                     << 1 << 1 << "TRUE" << "";
+                                     << 1 << 1 << "TRUE"
+                                     << "";
     QTest::newRow("chart inside the sheet skipped")
         << true << QByteArray()
         << record(0x0809, le16(0x0600) + le16(0x0020) + QByteArray(12, 0)) + record(0x0203, cellHead(0, 0) + f64(1))
                + record(0x000A, {}) + record(0x0203, cellHead(0, 1) + f64(2))
-        << 1 << 1 << "" << "";
+        << 1 << 1 << ""
+        << "";
     // A rich string with a phonetic block, its characters going on in 8 bits in CONTINUE.
-    const QByteArray sst = record(0x00FC, le32(2) + le32(2) + le16(5) + QByteArray(1, 0x0D) + le16(1) + le32(6)
-                                              + QByteArray("a\0b\0", 4))
+    const QByteArray sst =
+        record(0x00FC, le32(2) + le32(2) + le16(5) + QByteArray(1, 0x0D) + le16(1) + le32(6) + QByteArray("a\0b\0", 4))
         + record(0x003C, QByteArray("\0cde", 4) + QByteArray(4 + 6, 'z') + le16(1) + QByteArray(1, 0) + "x");
     QTest::newRow("shared string, rich and phonetic, continued")
-        << true << sst << record(0x00FD, cellHead(0, 0) + le32(0)) << 1 << 1 << "abcde" << "";
+        << true << sst << record(0x00FD, cellHead(0, 0) + le32(0)) << 1 << 1 << "abcde"
+        << "";
     QTest::newRow("shared string after a continued one")
-        << true << sst << record(0x00FD, cellHead(0, 0) + le32(1)) << 1 << 1 << "x" << "";
+        << true << sst << record(0x00FD, cellHead(0, 0) + le32(1)) << 1 << 1 << "x"
+        << "";
     QTest::newRow("missing shared string") << true << sst << record(0x00FD, cellHead(0, 0) + le32(2)) << 1 << 1 << ""
                                            << "missing shared string";
     QTest::newRow("password") << true << record(0x002F, QByteArray(54, 1)) << QByteArray() << 1 << 1 << ""
                               << "password-protected";
     QTest::newRow("record past the end") << true << QByteArray() << le16(0x0203) + le16(200) + QByteArray(20, 0) << 1
-                                         << 1 << "" << "ends too early";
+                                         << 1 << ""
+                                         << "ends too early";
 }
 
 void TestSpreadsheet::biffRecords()
@@ -556,9 +573,10 @@ void TestSpreadsheet::sstContinue()
     }
     QProcess xlrd;
     xlrd.start(QStringLiteral("/usr/bin/python3"),
-               {QStringLiteral("-c"), QStringLiteral("import sys, xlrd\n"
-                                                    "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
-                                                    "sys.stdout.buffer.write('\\0'.join(s.col_values(0)).encode())"),
+               {QStringLiteral("-c"),
+                QStringLiteral("import sys, xlrd\n"
+                               "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                               "sys.stdout.buffer.write('\\0'.join(s.col_values(0)).encode())"),
                 path});
     if (!xlrd.waitForFinished(60000) || xlrd.exitStatus() != QProcess::NormalExit)
         QSKIP("python3 is not available to cross-check the file with xlrd");
@@ -591,11 +609,10 @@ void TestSpreadsheet::badInput_data()
     QTest::newRow("xls named xlsx") << "old.xlsx" << xls << "Excel 97-2003 workbook (.xls)";
     QTest::newRow("xlsx named xls") << "new.xls" << xlsx << ".xlsx format";
     QTest::newRow("xlsx named csv") << "new.csv" << xlsx << "Rename it to .xlsx";
-    QTest::newRow("password-protected xls") << "password.xls" << readBytes(fixture(QStringLiteral("password.xls")))
-                                            << "password-protected";
-    QTest::newRow("password-protected xlsx") << "encrypted.xlsx"
-                                             << readBytes(fixture(QStringLiteral("encrypted.xlsx")))
-                                             << "password-protected";
+    QTest::newRow("password-protected xls")
+        << "password.xls" << readBytes(fixture(QStringLiteral("password.xls"))) << "password-protected";
+    QTest::newRow("password-protected xlsx")
+        << "encrypted.xlsx" << readBytes(fixture(QStringLiteral("encrypted.xlsx"))) << "password-protected";
     QTest::newRow("password-protected xlsx, no extension")
         << "encrypted" << readBytes(fixture(QStringLiteral("encrypted.xlsx"))) << "password-protected";
     QTest::newRow("zip bomb") << "bomb.xlsx" << withDeclaredSize(xlsx, sheetXml, 0x7FFFFFFF) << "too large";
@@ -610,18 +627,19 @@ void TestSpreadsheet::badInput_data()
         return bytes.replace(from, to); // local header and central directory alike
     };
     // Files on which FreeXL and then libgsf's OLE2 reader leaked (found by fuzz_xls).
-    QTest::newRow("fuzz: truncated workbook stream") << "leak.xls"
-                                                     << readBytes(fixture(QStringLiteral("fuzz/freexl-leak.xls")))
-                                                     << "ends too early";
-    QTest::newRow("fuzz: damaged directory") << "leak2.xls" << readBytes(fixture(QStringLiteral("fuzz/gsf-leak.xls")))
-                                             << "a sector lies outside the file";
+    QTest::newRow("fuzz: truncated workbook stream")
+        << "leak.xls" << readBytes(fixture(QStringLiteral("fuzz/freexl-leak.xls"))) << "ends too early";
+    QTest::newRow("fuzz: damaged directory")
+        << "leak2.xls" << readBytes(fixture(QStringLiteral("fuzz/gsf-leak.xls"))) << "a sector lies outside the file";
     // Damaged OLE2 headers.
-    const auto patched = [&xls](int at, const QByteArray &bytes) { return QByteArray(xls).replace(at, bytes.size(), bytes); };
+    const auto patched = [&xls](int at, const QByteArray &bytes) {
+        return QByteArray(xls).replace(at, bytes.size(), bytes);
+    };
     QTest::newRow("sector size") << "shift.xls" << patched(0x1E, le16(7)) << "invalid sector size";
-    QTest::newRow("allocation table size") << "fat.xls" << patched(0x2C, le32(0x7FFFFFFF))
-                                           << "invalid allocation table size";
-    QTest::newRow("directory outside the file") << "dir.xls" << patched(0x30, le32(0x00FFFFFF))
-                                                << "broken sector chain";
+    QTest::newRow("allocation table size")
+        << "fat.xls" << patched(0x2C, le32(0x7FFFFFFF)) << "invalid allocation table size";
+    QTest::newRow("directory outside the file")
+        << "dir.xls" << patched(0x30, le32(0x00FFFFFF)) << "broken sector chain";
     QTest::newRow("header only") << "head.xls" << xls.left(512) << "damaged";
 
     QTest::newRow("no workbook part") << "nobook.xlsx" << replaced("xl/workbook.xml", "xl/workbook.xmk")
@@ -741,8 +759,7 @@ void TestSpreadsheet::unsavedWriterLeavesNoFile()
     }
     QVERIFY(!QFile::exists(fresh));
     QCOMPARE(readBytes(existing), QByteArray("previous export"));
-    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("unsaved")),
-             QStringList());
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("unsaved")), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestSpreadsheet)

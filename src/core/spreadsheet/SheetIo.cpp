@@ -37,8 +37,8 @@ qsizetype formatNumber(double value, char *buf, qsizetype size)
         return 1;
     }
     const std::to_chars_result r = value == std::trunc(value)
-        ? std::to_chars(buf, buf + size, value, std::chars_format::fixed)
-        : std::to_chars(buf, buf + size, value);
+                                       ? std::to_chars(buf, buf + size, value, std::chars_format::fixed)
+                                       : std::to_chars(buf, buf + size, value);
     return r.ec == std::errc() ? qsizetype(r.ptr - buf) : 0;
 }
 
@@ -64,7 +64,8 @@ Signature sniffBytes(const char *data, qsizetype size)
         return Signature::Empty;
     if (size >= 8 && memcmp(data, ole2, 8) == 0)
         return Signature::Ole2;
-    if (size >= 4 && data[0] == 'P' && data[1] == 'K' && ((data[2] == 3 && data[3] == 4) || (data[2] == 5 && data[3] == 6)))
+    if (size >= 4 && data[0] == 'P' && data[1] == 'K'
+        && ((data[2] == 3 && data[3] == 4) || (data[2] == 5 && data[3] == 6)))
         return Signature::Zip;
     return Signature::Other;
 }
@@ -85,7 +86,8 @@ void throwCannotOpen(const QString &path, const QString &reason)
 
 void throwCorrupt(const QString &path, const QString &formatName, const QString &detail)
 {
-    QString text = QStringLiteral("The file %1 is damaged or is not a valid %2 file").arg(displayPath(path), formatName);
+    QString text =
+        QStringLiteral("The file %1 is damaged or is not a valid %2 file").arg(displayPath(path), formatName);
     if (!detail.isEmpty())
         text += QStringLiteral(" (%1)").arg(detail);
     throw CjError(text + QLatin1Char('.'));

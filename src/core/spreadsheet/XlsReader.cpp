@@ -8,7 +8,6 @@
 #include <QFile>
 #include <QtEndian>
 
-
 #include <cstring>
 #include <vector>
 
@@ -163,10 +162,7 @@ public:
     }
 
 private:
-    qsizetype fragmentLeft() const
-    {
-        return m_index < m_fragments.size() ? m_fragments[m_index].second - m_offset : 0;
-    }
+    qsizetype fragmentLeft() const { return m_index < m_fragments.size() ? m_fragments[m_index].second - m_offset : 0; }
     const uchar *current() const { return m_fragments[m_index].first; }
     bool nextFragment()
     {
