@@ -208,7 +208,7 @@ void readWorksheet(const XlsxPackage &package, const QString &part, const std::v
             reader.fail(QStringLiteral("too many columns"));
         row = cellRow;
         column = cellColumn;
-        const QString type = attributes.value(QLatin1String("t")).toString();
+        const QStringView type = attributes.value(QLatin1String("t")); // attributes outlive its use
         bool hasValue = false;
         value.clear();
         for (;;) {
