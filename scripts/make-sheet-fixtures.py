@@ -209,30 +209,48 @@ def write_csvs():
         f.write(csv_text(CSV_ROWS, "\n").rstrip("\n").encode("gbk"))
 
 
+def write_formulas_xlsx(path):
+    """Formula cells without cached results; LibreOffice computes them when converting."""
+    book = openpyxl.Workbook()
+    sheet = book.active
+    sheet.append(['="x"&"y"', "=1/3", "=1=1", "=1/0"])
+    sheet.append([13800138000, "=A2", '=A2&""', "=1=2"])
+    book.save(path)
+
+
 def convert_with_libreoffice(source):
     soffice = shutil.which("soffice") or shutil.which("libreoffice")
     if not soffice:
-        print("LibreOffice not installed: libreoffice.xls/.xlsx not made")
+        print("LibreOffice not installed: libreoffice*.xls/.xlsx not made")
         return
     with tempfile.TemporaryDirectory() as tmp:
-        for fmt, name in (("xls:MS Excel 97", "libreoffice.xls"), ("xlsx:Calc MS Excel 2007 XML", "libreoffice.xlsx")):
+        formulas = os.path.join(tmp, "formulas.xlsx")
+        write_formulas_xlsx(formulas)
+        jobs = ((source, "xls:MS Excel 97", "libreoffice.xls"),
+                (source, "xlsx:Calc MS Excel 2007 XML", "libreoffice.xlsx"),
+                (formulas, "xls:MS Excel 97", "formulas.xls"))
+        for job_source, fmt, name in jobs:
+            out = os.path.join(tmp, "out")
             subprocess.run([soffice, "--headless", "-env:UserInstallation=file://" + tmp + "/profile",
-                            "--convert-to", fmt, "--outdir", tmp, source], check=True, capture_output=True)
-            produced = os.path.join(tmp, "participants." + fmt.split(":")[0])
+                            "--convert-to", fmt, "--outdir", out, job_source], check=True, capture_output=True)
+            produced = os.path.join(out, os.path.splitext(os.path.basename(job_source))[0] + "." + fmt.split(":")[0])
             shutil.move(produced, os.path.join(OUT, name))
 
 
-def write_fuzz_seeds():
+def write_fuzz_seeds(book):
     """Seeds for the fuzz targets: the fixtures, and the workbooks again with stored (not
     deflated) entries so that mutations reach the XML instead of breaking the compression."""
     corpus = os.path.join(OUT, "..", "..", "..", "fuzz", "corpus")
-    seeds = {"fuzz_xls": ["participants.xls", "password.xls", "libreoffice.xls"],
+    seeds = {"fuzz_xls": ["participants.xls", "password.xls", "libreoffice.xls", "formulas.xls"],
              "fuzz_xlsx": ["inline.xlsx", "shared.xlsx"],
              "fuzz_csv": ["utf8-bom.csv", "gbk.csv"]}
     for target, names in seeds.items():
         os.makedirs(os.path.join(corpus, target), exist_ok=True)
         for name in names:
             shutil.copy(os.path.join(OUT, name), os.path.join(corpus, target, name))
+    # A bare workbook stream, as fuzz_xls also feeds its input to the BIFF parser directly.
+    with open(os.path.join(corpus, "fuzz_xls", "xlwt-stream.bin"), "wb") as f:
+        f.write(book.get_biff_data())
     for name in ("inline.xlsx", "shared.xlsx"):
         with zipfile.ZipFile(os.path.join(OUT, name)) as source:
             parts = {n: source.read(n) for n in source.namelist() if not n.startswith(("docProps", "xl/theme"))}
@@ -251,7 +269,7 @@ def main():
     write_handmade_xlsx()
     write_csvs()
     convert_with_libreoffice(xlsx)
-    write_fuzz_seeds()
+    write_fuzz_seeds(book)
     return 0
 
 

@@ -3,6 +3,7 @@
 #include "spreadsheet/SheetIo.h"
 #include "spreadsheet/SheetReader.h"
 #include "spreadsheet/SheetWriter.h"
+#include "spreadsheet/XlsReader.h"
 #include "spreadsheet/XlsWriter.h"
 
 #include <QDir>
@@ -11,6 +12,8 @@
 #include <QTemporaryDir>
 #include <QtEndian>
 #include <QtTest>
+
+#include <freexl.h>
 
 #include <cmath>
 #include <limits>
@@ -76,6 +79,58 @@ QString chineseText(int length, int seed)
     return text;
 }
 
+// Pieces of BIFF records for hand-made workbook streams.
+QByteArray le16(quint16 v)
+{
+    QByteArray b(2, Qt::Uninitialized);
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+QByteArray le32(quint32 v)
+{
+    QByteArray b(4, Qt::Uninitialized);
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+QByteArray f64(double v)
+{
+    QByteArray b(8, Qt::Uninitialized);
+    qToLittleEndian(v, b.data());
+    return b;
+}
+
+QByteArray record(quint16 type, const QByteArray &data)
+{
+    return le16(type) + le16(quint16(data.size())) + data;
+}
+
+// Row, column (both 0-based) and format index of a cell record.
+QByteArray cellHead(int row, int column)
+{
+    return le16(quint16(row)) + le16(quint16(column)) + le16(15);
+}
+
+QByteArray utf16String(const QString &text)
+{
+    return le16(quint16(text.size())) + QByteArray(1, 0x01)
+           + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+}
+
+// A workbook stream: globals (BOF, CODEPAGE, extra records, one BOUNDSHEET, EOF), then the
+// worksheet (BOF, the given records, EOF).
+QByteArray workbookStream(bool biff8, quint16 codePage, const QByteArray &globals, const QByteArray &sheet)
+{
+    const quint16 version = biff8 ? 0x0600 : 0x0500;
+    const QByteArray bofTail(biff8 ? 12 : 4, '\0');
+    const QByteArray name = biff8 ? QByteArray("\x01\x00A", 3) : QByteArray("\x01A", 2);
+    QByteArray head = record(0x0809, le16(version) + le16(0x0005) + bofTail) + record(0x0042, le16(codePage)) + globals;
+    const int offset = head.size() + 4 + 6 + name.size() + 4;
+    head += record(0x0085, le32(quint32(offset)) + QByteArray(2, '\0') + name) + record(0x000A, {});
+    return head + record(0x0809, le16(version) + le16(0x0010) + bofTail) + sheet + record(0x000A, {});
+}
+
 } // namespace
 
 class TestSpreadsheet : public QObject
@@ -96,6 +151,8 @@ private slots:
     void roundTrip_data();
     void roundTrip();
     void csvBytes();
+    void biffRecords_data();
+    void biffRecords();
     void sstContinue_data();
     void sstContinue();
     void badInput_data();
@@ -172,9 +229,9 @@ void TestSpreadsheet::readFixture_data()
         const char *file;
         int extrasRow; // row of the other value kinds
     };
-    for (const Variant &v : {Variant{"participants.xls", 7}, Variant{"libreoffice.xls", 6},
-                             Variant{"participants.xlsx", 6}, Variant{"shared.xlsx", 6},
-                             Variant{"libreoffice.xlsx", 6}}) {
+    for (const Variant &v :
+         {Variant{"participants.xls", 7}, Variant{"libreoffice.xls", 6}, Variant{"participants.xlsx", 6},
+          Variant{"shared.xlsx", 6}, Variant{"libreoffice.xlsx", 6}}) {
         const auto add = [&v](const char *what, int row, int column, const QString &text) {
             QTest::addRow("%s %s", v.file, what) << QString::fromLatin1(v.file) << row << column << text;
         };
@@ -190,8 +247,7 @@ void TestSpreadsheet::readFixture_data()
         add("negative", v.extrasRow, 2, QStringLiteral("-7"));
         add("big whole number", v.extrasRow, 4, QStringLiteral("100000000000000000000"));
         add("second sheet not read", 1, 5, QString());
-        if (QByteArray(v.file).endsWith(".xlsx"))
-            add("boolean", v.extrasRow, 3, QStringLiteral("TRUE"));
+        add("boolean", v.extrasRow, 3, QStringLiteral("TRUE"));
     }
     for (const char *file : {"utf8-bom.csv", "gbk.csv"}) {
         QTest::addRow("%s header", file) << file << 1 << 1 << "序号";
@@ -200,6 +256,15 @@ void TestSpreadsheet::readFixture_data()
         QTest::addRow("%s quotes and comma", file) << file << 3 << 4 << "say \"hi\", ok";
         QTest::addRow("%s quoted line break", file) << file << 4 << 4 << "line1\r\nline2";
     }
+    // Formula results, computed by LibreOffice.
+    const char *formulas = "formulas.xls";
+    QTest::newRow("formulas.xls text") << formulas << 1 << 1 << "xy";
+    QTest::newRow("formulas.xls fraction") << formulas << 1 << 2 << "0.3333333333333333";
+    QTest::newRow("formulas.xls boolean") << formulas << 1 << 3 << "TRUE";
+    QTest::newRow("formulas.xls error") << formulas << 1 << 4 << "#DIV/0!";
+    QTest::newRow("formulas.xls phone from a formula") << formulas << 2 << 2 << "13800138000";
+    QTest::newRow("formulas.xls phone as formula text") << formulas << 2 << 3 << "13800138000";
+    QTest::newRow("formulas.xls false") << formulas << 2 << 4 << "FALSE";
     // Hand-made package: inline strings, rows out of order, references left out.
     const char *inl = "inline.xlsx";
     QTest::newRow("inline: blanks kept") << inl << 1 << 1 << " 序号 ";
@@ -325,6 +390,110 @@ void TestSpreadsheet::csvBytes()
     QCOMPARE(readBytes(path), QByteArray("\xEF\xBB\xBF序号,\"a,b\"\r\n,\"x\"\"y\"\r\n"));
 }
 
+void TestSpreadsheet::biffRecords_data()
+{
+    QTest::addColumn<bool>("biff8");
+    QTest::addColumn<QByteArray>("globals");
+    QTest::addColumn<QByteArray>("sheet");
+    QTest::addColumn<int>("row");
+    QTest::addColumn<int>("column");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("error"); // empty: no error expected
+
+    const QByteArray textFormula =
+        cellHead(0, 0) + QByteArray("\x00\x00\x00\x00\x00\x00\xFF\xFF", 8) + QByteArray(6, 0);
+    QTest::newRow("BIFF5 label in GBK") << false << QByteArray()
+                                        << record(0x0204, cellHead(0, 1) + le16(4) + "\xD5\xC5\xC8\xFD") << 1 << 2
+                                        << "张三"
+                                        << "";
+    QTest::newRow("number") << true << QByteArray() << record(0x0203, cellHead(2, 0) + f64(13800138000.0)) << 3 << 1
+                            << "13800138000"
+                            << "";
+    QTest::newRow("RK integer") << true << QByteArray() << record(0x027E, cellHead(0, 0) + le32(42 << 2 | 2)) << 1 << 1
+                                << "42"
+                                << "";
+    QTest::newRow("RK hundredths") << true << QByteArray() << record(0x027E, cellHead(0, 0) + le32(1234 << 2 | 3)) << 1
+                                   << 1 << "12.34"
+                                   << "";
+    QTest::newRow("RK float") << true << QByteArray() << record(0x027E, cellHead(0, 0) + f64(3.5).right(4)) << 1 << 1
+                              << "3.5"
+                              << "";
+    QTest::newRow("MULRK") << true << QByteArray()
+                           << record(0x00BD, le16(4) + le16(1) + le16(15) + le32(7 << 2 | 2) + le16(15)
+                                                 + le32(8 << 2 | 2) + le16(2))
+                           << 5 << 3 << "8"
+                           << "";
+    QTest::newRow("boolean") << true << QByteArray() << record(0x0205, cellHead(0, 0) + QByteArray("\x01\x00", 2)) << 1
+                             << 1 << "TRUE"
+                             << "";
+    QTest::newRow("error value") << true << QByteArray() << record(0x0205, cellHead(0, 0) + QByteArray("\x07\x01", 2))
+                                 << 1 << 1 << "#DIV/0!"
+                                 << "";
+    QTest::newRow("formula number") << true << QByteArray()
+                                    << record(0x0006, cellHead(0, 1) + f64(13800138000.0) + QByteArray(6, 0)) << 1 << 2
+                                    << "13800138000"
+                                    << "";
+    QTest::newRow("formula text after a shared formula")
+        << true << QByteArray()
+        << record(0x0006, textFormula) + record(0x04BC, QByteArray(10, 0)) + record(0x0207, utf16String("xy")) << 1 << 1
+        << "xy"
+        << "";
+    QTest::newRow("formula text continued in 8 bits")
+        << true << QByteArray()
+        << record(0x0006, textFormula) + record(0x0207, le16(6) + QByteArray(1, 1) + QByteArray("a\0b\0c\0", 6))
+               + record(0x003C, QByteArray("\0def", 4))
+        << 1 << 1 << "abcdef"
+        << "";
+    QTest::newRow("formula boolean") << true << QByteArray()
+                                     << record(0x0006, cellHead(0, 0) + QByteArray("\x01\0\x01\0\0\0\xFF\xFF", 8)
+                                                           + QByteArray(6, 0))
+                                     << 1 << 1 << "TRUE"
+                                     << "";
+    QTest::newRow("chart inside the sheet skipped")
+        << true << QByteArray()
+        << record(0x0809, le16(0x0600) + le16(0x0020) + QByteArray(12, 0)) + record(0x0203, cellHead(0, 0) + f64(1))
+               + record(0x000A, {}) + record(0x0203, cellHead(0, 1) + f64(2))
+        << 1 << 1 << ""
+        << "";
+    // A rich string with a phonetic block, its characters going on in 8 bits in CONTINUE.
+    const QByteArray sst =
+        record(0x00FC, le32(2) + le32(2) + le16(5) + QByteArray(1, 0x0D) + le16(1) + le32(6) + QByteArray("a\0b\0", 4))
+        + record(0x003C, QByteArray("\0cde", 4) + QByteArray(4 + 6, 'z') + le16(1) + QByteArray(1, 0) + "x");
+    QTest::newRow("shared string, rich and phonetic, continued")
+        << true << sst << record(0x00FD, cellHead(0, 0) + le32(0)) << 1 << 1 << "abcde"
+        << "";
+    QTest::newRow("shared string after a continued one")
+        << true << sst << record(0x00FD, cellHead(0, 0) + le32(1)) << 1 << 1 << "x"
+        << "";
+    QTest::newRow("missing shared string") << true << sst << record(0x00FD, cellHead(0, 0) + le32(2)) << 1 << 1 << ""
+                                           << "missing shared string";
+    QTest::newRow("password") << true << record(0x002F, QByteArray(54, 1)) << QByteArray() << 1 << 1 << ""
+                              << "password-protected";
+    QTest::newRow("record past the end") << true << QByteArray() << le16(0x0203) + le16(200) + QByteArray(20, 0) << 1
+                                         << 1 << ""
+                                         << "ends too early";
+}
+
+void TestSpreadsheet::biffRecords()
+{
+    QFETCH(bool, biff8);
+    QFETCH(QByteArray, globals);
+    QFETCH(QByteArray, sheet);
+    QFETCH(int, row);
+    QFETCH(int, column);
+    QFETCH(QString, text);
+    QFETCH(QString, error);
+    const QByteArray stream = workbookStream(biff8, biff8 ? 1200 : 936, globals, sheet);
+    try {
+        const SheetData data = XlsReader::parseWorkbookStream(stream, QStringLiteral("hand-made.xls"));
+        QVERIFY2(error.isEmpty(), "no error");
+        QCOMPARE(data.cell(row, column), text);
+    } catch (const CjError &e) {
+        QVERIFY2(!error.isEmpty() && e.text().contains(error), qPrintable(e.text()));
+        QVERIFY(e.text().contains(QLatin1String("hand-made.xls")));
+    }
+}
+
 void TestSpreadsheet::sstContinue_data()
 {
     QTest::addColumn<QList<int>>("lengths");
@@ -342,6 +511,7 @@ void TestSpreadsheet::sstContinue_data()
     QTest::newRow("string over two records") << QList<int>{10, 8000, 7};
     QTest::newRow("longest string within two records") << QList<int>{5, 8221, 5};
     QTest::newRow("long string first") << QList<int>{8217, 9};
+    // FreeXL read past its record buffer and crashed on this one.
     QTest::newRow("longest cell text, over five records") << QList<int>{32767, 32767, 3};
     QList<int> many;
     for (int i = 0; i < 6000; ++i)
@@ -385,18 +555,28 @@ void TestSpreadsheet::sstContinue()
     }
 
     writer.save();
-    // FreeXL follows a string into one CONTINUE record only (texts up to 8,217 characters);
-    // xlrd, where installed, reads the longer ones too.
+    const SheetData sheet = readSheet(path);
+    for (int i = 0; i < texts.size(); ++i)
+        QCOMPARE(sheet.cell(i + 1, 1), texts[i]);
+
+    // Other programs' readers. FreeXL follows a string into one CONTINUE record only, which
+    // our layout guarantees up to 8,217 characters.
     if (*std::max_element(lengths.begin(), lengths.end()) <= 8217) {
-        const SheetData sheet = readSheet(path);
-        for (int i = 0; i < texts.size(); ++i)
-            QCOMPARE(sheet.cell(i + 1, 1), texts[i]);
+        const void *handle = nullptr;
+        QCOMPARE(freexl_open(QFile::encodeName(path).constData(), &handle), FREEXL_OK);
+        FreeXL_CellValue value;
+        for (int i = 0; i < texts.size(); ++i) {
+            QCOMPARE(freexl_get_cell_value(handle, unsigned(i), 0, &value), FREEXL_OK);
+            QCOMPARE(QString::fromUtf8(value.value.text_value), texts[i]);
+        }
+        freexl_close(handle);
     }
     QProcess xlrd;
     xlrd.start(QStringLiteral("/usr/bin/python3"),
-               {QStringLiteral("-c"), QStringLiteral("import sys, xlrd\n"
-                                                    "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
-                                                    "sys.stdout.buffer.write('\\0'.join(s.col_values(0)).encode())"),
+               {QStringLiteral("-c"),
+                QStringLiteral("import sys, xlrd\n"
+                               "s = xlrd.open_workbook(sys.argv[1]).sheet_by_index(0)\n"
+                               "sys.stdout.buffer.write('\\0'.join(s.col_values(0)).encode())"),
                 path});
     if (!xlrd.waitForFinished(60000) || xlrd.exitStatus() != QProcess::NormalExit)
         QSKIP("python3 is not available to cross-check the file with xlrd");
@@ -429,11 +609,10 @@ void TestSpreadsheet::badInput_data()
     QTest::newRow("xls named xlsx") << "old.xlsx" << xls << "Excel 97-2003 workbook (.xls)";
     QTest::newRow("xlsx named xls") << "new.xls" << xlsx << ".xlsx format";
     QTest::newRow("xlsx named csv") << "new.csv" << xlsx << "Rename it to .xlsx";
-    QTest::newRow("password-protected xls") << "password.xls" << readBytes(fixture(QStringLiteral("password.xls")))
-                                            << "password-protected";
-    QTest::newRow("password-protected xlsx") << "encrypted.xlsx"
-                                             << readBytes(fixture(QStringLiteral("encrypted.xlsx")))
-                                             << "password-protected";
+    QTest::newRow("password-protected xls")
+        << "password.xls" << readBytes(fixture(QStringLiteral("password.xls"))) << "password-protected";
+    QTest::newRow("password-protected xlsx")
+        << "encrypted.xlsx" << readBytes(fixture(QStringLiteral("encrypted.xlsx"))) << "password-protected";
     QTest::newRow("password-protected xlsx, no extension")
         << "encrypted" << readBytes(fixture(QStringLiteral("encrypted.xlsx"))) << "password-protected";
     QTest::newRow("zip bomb") << "bomb.xlsx" << withDeclaredSize(xlsx, sheetXml, 0x7FFFFFFF) << "too large";
@@ -447,6 +626,22 @@ void TestSpreadsheet::badInput_data()
             qFatal("fixture does not hold %s", from);
         return bytes.replace(from, to); // local header and central directory alike
     };
+    // Files on which FreeXL and then libgsf's OLE2 reader leaked (found by fuzz_xls).
+    QTest::newRow("fuzz: truncated workbook stream")
+        << "leak.xls" << readBytes(fixture(QStringLiteral("fuzz/freexl-leak.xls"))) << "ends too early";
+    QTest::newRow("fuzz: damaged directory")
+        << "leak2.xls" << readBytes(fixture(QStringLiteral("fuzz/gsf-leak.xls"))) << "a sector lies outside the file";
+    // Damaged OLE2 headers.
+    const auto patched = [&xls](int at, const QByteArray &bytes) {
+        return QByteArray(xls).replace(at, bytes.size(), bytes);
+    };
+    QTest::newRow("sector size") << "shift.xls" << patched(0x1E, le16(7)) << "invalid sector size";
+    QTest::newRow("allocation table size")
+        << "fat.xls" << patched(0x2C, le32(0x7FFFFFFF)) << "invalid allocation table size";
+    QTest::newRow("directory outside the file")
+        << "dir.xls" << patched(0x30, le32(0x00FFFFFF)) << "broken sector chain";
+    QTest::newRow("header only") << "head.xls" << xls.left(512) << "damaged";
+
     QTest::newRow("no workbook part") << "nobook.xlsx" << replaced("xl/workbook.xml", "xl/workbook.xmk")
                                       << "no workbook inside";
 }
@@ -564,8 +759,7 @@ void TestSpreadsheet::unsavedWriterLeavesNoFile()
     }
     QVERIFY(!QFile::exists(fresh));
     QCOMPARE(readBytes(existing), QByteArray("previous export"));
-    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("unsaved")),
-             QStringList());
+    QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden).filter(QStringLiteral("unsaved")), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestSpreadsheet)

@@ -11,7 +11,9 @@ namespace CsvReader {
 
 QString decode(const QByteArray &bytes, const QString &path)
 {
-    const auto startsWith = [&bytes](const char *bom, int n) { return bytes.size() >= n && memcmp(bytes.constData(), bom, n) == 0; };
+    const auto startsWith = [&bytes](const char *bom, int n) {
+        return bytes.size() >= n && memcmp(bytes.constData(), bom, n) == 0;
+    };
     if (startsWith("\xEF\xBB\xBF", 3)) {
         QStringDecoder utf8(QStringConverter::Utf8);
         return utf8(QByteArrayView(bytes).sliced(3));

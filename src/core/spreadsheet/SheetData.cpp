@@ -25,10 +25,9 @@ QString SheetData::cell(int row, int column) const
     Q_ASSERT(m_sorted);
     if (row < 1 || column < 1 || row > m_rowCount || column > m_columnCount)
         return QString();
-    const auto it = std::lower_bound(m_cells.begin(), m_cells.end(), std::pair(row, column),
-                                     [](const Entry &e, const std::pair<int, int> &key) {
-                                         return before(e.row, e.column, key.first, key.second);
-                                     });
+    const auto it = std::lower_bound(
+        m_cells.begin(), m_cells.end(), std::pair(row, column),
+        [](const Entry &e, const std::pair<int, int> &key) { return before(e.row, e.column, key.first, key.second); });
     if (it == m_cells.end() || it->row != row || it->column != column)
         return QString();
     return it->text;

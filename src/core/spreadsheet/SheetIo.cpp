@@ -5,9 +5,8 @@
 #include <QDir>
 #include <QFile>
 
-#include <gsf/gsf-infile-msole.h>
-#include <gsf/gsf-infile.h>
-#include <gsf/gsf-input-stdio.h>
+#include "Ole2File.h"
+
 #include <gsf/gsf-utils.h>
 
 #include <charconv>
@@ -38,8 +37,8 @@ qsizetype formatNumber(double value, char *buf, qsizetype size)
         return 1;
     }
     const std::to_chars_result r = value == std::trunc(value)
-        ? std::to_chars(buf, buf + size, value, std::chars_format::fixed)
-        : std::to_chars(buf, buf + size, value);
+                                       ? std::to_chars(buf, buf + size, value, std::chars_format::fixed)
+                                       : std::to_chars(buf, buf + size, value);
     return r.ec == std::errc() ? qsizetype(r.ptr - buf) : 0;
 }
 
@@ -65,7 +64,8 @@ Signature sniffBytes(const char *data, qsizetype size)
         return Signature::Empty;
     if (size >= 8 && memcmp(data, ole2, 8) == 0)
         return Signature::Ole2;
-    if (size >= 4 && data[0] == 'P' && data[1] == 'K' && ((data[2] == 3 && data[3] == 4) || (data[2] == 5 && data[3] == 6)))
+    if (size >= 4 && data[0] == 'P' && data[1] == 'K'
+        && ((data[2] == 3 && data[3] == 4) || (data[2] == 5 && data[3] == 6)))
         return Signature::Zip;
     return Signature::Other;
 }
@@ -86,7 +86,8 @@ void throwCannotOpen(const QString &path, const QString &reason)
 
 void throwCorrupt(const QString &path, const QString &formatName, const QString &detail)
 {
-    QString text = QStringLiteral("The file %1 is damaged or is not a valid %2 file").arg(displayPath(path), formatName);
+    QString text =
+        QStringLiteral("The file %1 is damaged or is not a valid %2 file").arg(displayPath(path), formatName);
     if (!detail.isEmpty())
         text += QStringLiteral(" (%1)").arg(detail);
     throw CjError(text + QLatin1Char('.'));
@@ -126,33 +127,24 @@ QString GErrorHolder::message() const
     return m_error && m_error->message ? QString::fromUtf8(m_error->message) : QString();
 }
 
+Ole2Kind ole2Kind(const Ole2File &file)
+{
+    if (!file.isValid())
+        return Ole2Kind::Unreadable;
+    // Office keeps a password-protected .xlsx as EncryptionInfo and EncryptedPackage streams.
+    if (file.hasStream(QStringLiteral("EncryptedPackage")) || file.hasStream(QStringLiteral("EncryptionInfo")))
+        return Ole2Kind::EncryptedPackage;
+    if (file.hasStream(QStringLiteral("Workbook")) || file.hasStream(QStringLiteral("Book")))
+        return Ole2Kind::Workbook;
+    return Ole2Kind::OtherDocument;
+}
+
 Ole2Kind ole2Kind(const QString &path)
 {
-    ensureGsf();
-    GErrorHolder error;
-    GPtr<GsfInput> input(gsf_input_stdio_new(QFile::encodeName(path).constData(), error.out()));
-    if (!input)
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
         return Ole2Kind::Unreadable;
-    GErrorHolder oleError;
-    GPtr<GsfInfile> ole(gsf_infile_msole_new(input.get(), oleError.out()));
-    if (!ole)
-        return Ole2Kind::Unreadable;
-    bool workbook = false;
-    bool encrypted = false;
-    const int n = gsf_infile_num_children(ole.get());
-    for (int i = 0; i < n; ++i) {
-        const char *name = gsf_infile_name_by_index(ole.get(), i);
-        if (!name)
-            continue;
-        const QByteArray stream(name);
-        if (stream == "Workbook" || stream == "Book")
-            workbook = true;
-        else if (stream == "EncryptedPackage" || stream == "EncryptionInfo")
-            encrypted = true;
-    }
-    if (encrypted)
-        return Ole2Kind::EncryptedPackage;
-    return workbook ? Ole2Kind::Workbook : Ole2Kind::OtherDocument;
+    return ole2Kind(Ole2File(file.readAll()));
 }
 
 } // namespace SheetIo

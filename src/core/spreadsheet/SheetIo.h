@@ -8,6 +8,7 @@
 #include <memory>
 
 typedef struct _GError GError;
+class Ole2File;
 
 namespace SheetIo {
 
@@ -65,5 +66,6 @@ private:
 /// What an OLE2 file holds, from its stream names.
 enum class Ole2Kind { Workbook, EncryptedPackage, OtherDocument, Unreadable };
 Ole2Kind ole2Kind(const QString &path);
+Ole2Kind ole2Kind(const Ole2File &file);
 
 } // namespace SheetIo

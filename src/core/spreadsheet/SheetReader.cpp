@@ -26,17 +26,7 @@ namespace {
 
 SheetData readOle2(const QString &path)
 {
-    switch (SheetIo::ole2Kind(path)) {
-    case SheetIo::Ole2Kind::EncryptedPackage:
-        SheetIo::throwProtected(path);
-    case SheetIo::Ole2Kind::OtherDocument:
-        throw CjError(QStringLiteral("The file %1 is an Office document but not an Excel workbook.")
-                          .arg(SheetIo::displayPath(path)));
-    case SheetIo::Ole2Kind::Workbook:
-    case SheetIo::Ole2Kind::Unreadable: // FreeXL tells what is wrong with it
-        break;
-    }
-    return XlsReader::read(path);
+    return XlsReader::read(path); // it tells protected files and other Office documents apart
 }
 
 } // namespace

@@ -45,8 +45,8 @@ void SheetWriter::writeCell(int row, int column, const QString &text)
                           .arg(SheetIo::displayPath(m_path)));
     }
     if (row > SheetFormats::maxRows(m_format)) {
-        const QString advice = m_format == SheetFormat::Xls ? QStringLiteral(" Save the list as .xlsx instead.")
-                                                            : QString();
+        const QString advice =
+            m_format == SheetFormat::Xls ? QStringLiteral(" Save the list as .xlsx instead.") : QString();
         throw CjError(QStringLiteral("A %1 worksheet holds at most %2 rows, and %3 needs %4 or more.%5")
                           .arg(name, c.toString(SheetFormats::maxRows(m_format)), SheetIo::displayPath(m_path),
                                c.toString(row), advice));

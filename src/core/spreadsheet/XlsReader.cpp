@@ -1,128 +1,502 @@
 #include "XlsReader.h"
 
+#include "Ole2File.h"
 #include "SheetIo.h"
+#include "data/CjError.h"
+#include "data/Gbk.h"
 
 #include <QFile>
+#include <QtEndian>
 
-#include <freexl.h>
+#include <cstring>
+#include <vector>
+
+// Why not FreeXL: FreeXL 1.0.6 follows a shared string into one CONTINUE record only and reads
+// past its record buffer (and crashes) on longer ones, which Excel writes for cells of a few
+// thousand characters; it also leaves the values of formula cells out and leaks on some
+// damaged files. libgsf's OLE2 reader leaks on some damaged directories too. The container
+// and the records this import needs are few and simple, so they are read here.
 
 namespace {
 
 const QString formatName = QStringLiteral("Excel 97-2003 (.xls)");
 
-// Closes the FreeXL handle on every path; FreeXL wants a close even after a failed open.
-class FreeXlHandle final
-{
-public:
-    FreeXlHandle() = default;
-    ~FreeXlHandle()
-    {
-        if (m_handle)
-            freexl_close(m_handle);
-    }
-    FreeXlHandle(const FreeXlHandle &) = delete;
-    FreeXlHandle &operator=(const FreeXlHandle &) = delete;
-    const void **out() { return &m_handle; }
-    const void *get() const { return m_handle; }
-
-private:
-    const void *m_handle = nullptr;
+enum : quint16 {
+    RecFormula = 0x0006,
+    RecEof = 0x000A,
+    RecFilePass = 0x002F,
+    RecContinue = 0x003C,
+    RecCodePage = 0x0042,
+    RecBoundSheet = 0x0085,
+    RecMulRk = 0x00BD,
+    RecRString = 0x00D6,
+    RecSst = 0x00FC,
+    RecLabelSst = 0x00FD,
+    RecNumber = 0x0203,
+    RecLabel = 0x0204,
+    RecBoolErr = 0x0205,
+    RecString = 0x0207,
+    RecRk = 0x027E,
+    RecBof = 0x0809,
 };
 
-QString freeXlReason(int code)
+struct Record
+{
+    quint16 type = 0;
+    quint16 size = 0;
+    const uchar *data = nullptr;
+};
+
+// Walks the records of the workbook stream; every read is checked against the stream's end.
+class RecordStream
+{
+public:
+    RecordStream(const QByteArray &bytes, const QString &path)
+        : m_bytes(bytes)
+        , m_path(path)
+    {
+    }
+    bool atEnd() const { return m_pos >= m_bytes.size(); }
+    void seek(qint64 pos)
+    {
+        if (pos < 0 || pos >= m_bytes.size())
+            fail(QStringLiteral("the worksheet lies outside the workbook"));
+        m_pos = pos;
+    }
+    Record next()
+    {
+        if (m_pos + 4 > m_bytes.size())
+            fail(QStringLiteral("the workbook ends too early"));
+        const uchar *p = reinterpret_cast<const uchar *>(m_bytes.constData()) + m_pos;
+        Record r{qFromLittleEndian<quint16>(p), qFromLittleEndian<quint16>(p + 2), p + 4};
+        if (m_pos + 4 + r.size > m_bytes.size())
+            fail(QStringLiteral("the workbook ends too early"));
+        m_pos += 4 + r.size;
+        return r;
+    }
+    quint16 peekType() const
+    {
+        return m_pos + 2 <= m_bytes.size() ? qFromLittleEndian<quint16>(m_bytes.constData() + m_pos) : 0;
+    }
+    [[noreturn]] void fail(const QString &detail) const { SheetIo::throwCorrupt(m_path, formatName, detail); }
+
+private:
+    const QByteArray &m_bytes;
+    QString m_path;
+    qint64 m_pos = 0;
+};
+
+// Reads strings that may run from a record into the CONTINUE records after it. Where the
+// characters of a string go on in the next record, that record starts with an option byte
+// telling whether they are 8-bit or UTF-16; headers and trailing data go on without one.
+class FragmentReader
+{
+public:
+    void add(const uchar *data, qsizetype size) { m_fragments.push_back({data, size}); }
+    bool empty() const { return m_fragments.empty(); }
+
+    bool atEnd() const { return m_index + 1 >= m_fragments.size() && fragmentLeft() == 0; }
+    // Moves to the next fragment when the current one is used up (a string starts there).
+    void skipEmptyFragment()
+    {
+        if (fragmentLeft() == 0 && m_index + 1 < m_fragments.size()) {
+            ++m_index;
+            m_offset = 0;
+        }
+    }
+    bool readBytes(uchar *out, qsizetype n)
+    {
+        while (n > 0) {
+            if (fragmentLeft() == 0 && !nextFragment())
+                return false;
+            const qsizetype k = std::min(n, fragmentLeft());
+            if (out) {
+                memcpy(out, current() + m_offset, size_t(k));
+                out += k;
+            }
+            m_offset += k;
+            n -= k;
+        }
+        return true;
+    }
+    bool skip(qint64 n)
+    {
+        while (n > 0) {
+            if (fragmentLeft() == 0 && !nextFragment())
+                return false;
+            const qsizetype k = qsizetype(std::min<qint64>(n, fragmentLeft()));
+            m_offset += k;
+            n -= k;
+        }
+        return true;
+    }
+    bool readChars(qsizetype count, bool utf16, QString *out)
+    {
+        out->resize(count);
+        char16_t *dst = reinterpret_cast<char16_t *>(out->data());
+        qsizetype done = 0;
+        while (done < count) {
+            if (fragmentLeft() == 0) {
+                if (!nextFragment() || fragmentLeft() == 0)
+                    return false;
+                utf16 = (current()[m_offset++] & 0x01) != 0;
+            }
+            const uchar *p = current() + m_offset;
+            if (utf16) {
+                const qsizetype n = std::min(count - done, fragmentLeft() / 2);
+                if (n == 0)
+                    return false; // half a character before the record ends
+                for (qsizetype i = 0; i < n; ++i)
+                    dst[done + i] = qFromLittleEndian<quint16>(p + 2 * i);
+                m_offset += 2 * n;
+                done += n;
+            } else {
+                const qsizetype n = std::min(count - done, fragmentLeft());
+                for (qsizetype i = 0; i < n; ++i)
+                    dst[done + i] = p[i];
+                m_offset += n;
+                done += n;
+            }
+        }
+        return true;
+    }
+
+private:
+    qsizetype fragmentLeft() const { return m_index < m_fragments.size() ? m_fragments[m_index].second - m_offset : 0; }
+    const uchar *current() const { return m_fragments[m_index].first; }
+    bool nextFragment()
+    {
+        if (m_index + 1 >= m_fragments.size())
+            return false;
+        ++m_index;
+        m_offset = 0;
+        return true;
+    }
+
+    std::vector<std::pair<const uchar *, qsizetype>> m_fragments;
+    size_t m_index = 0;
+    qsizetype m_offset = 0;
+};
+
+QString errorText(quint8 code)
 {
     switch (code) {
-    case FREEXL_INSUFFICIENT_MEMORY:
-        return QStringLiteral("not enough memory");
-    case FREEXL_INVALID_CFBF_HEADER:
-    case FREEXL_CFBF_INVALID_SIGNATURE:
-    case FREEXL_CFBF_INVALID_SECTOR_SIZE:
-        return QStringLiteral("invalid container header");
-    case FREEXL_CFBF_READ_ERROR:
-    case FREEXL_CFBF_SEEK_ERROR:
-        return QStringLiteral("the file ends too early");
-    case FREEXL_CFBF_EMPTY_FAT_CHAIN:
-    case FREEXL_CFBF_ILLEGAL_FAT_ENTRY:
-    case FREEXL_INVALID_MINI_STREAM:
-    case FREEXL_CFBF_ILLEGAL_MINI_FAT_ENTRY:
-        return QStringLiteral("broken container structure");
-    case FREEXL_BIFF_INVALID_BOF:
-        return QStringLiteral("invalid workbook record");
-    case FREEXL_BIFF_INVALID_SST:
-    case FREEXL_BIFF_ILLEGAL_SST_INDEX:
-        return QStringLiteral("broken string table");
-    case FREEXL_BIFF_WORKBOOK_NOT_FOUND:
-        return QStringLiteral("no workbook inside");
-    case FREEXL_BIFF_ILLEGAL_SHEET_INDEX:
-        return QStringLiteral("no worksheet inside");
-    case FREEXL_INVALID_CHARACTER:
-    case FREEXL_UNSUPPORTED_CHARSET:
-        return QStringLiteral("text in an unsupported character set");
-    case FREEXL_CRAFTED_FILE:
-        return QStringLiteral("severely damaged");
+    case 0x00:
+        return QStringLiteral("#NULL!");
+    case 0x07:
+        return QStringLiteral("#DIV/0!");
+    case 0x0F:
+        return QStringLiteral("#VALUE!");
+    case 0x17:
+        return QStringLiteral("#REF!");
+    case 0x1D:
+        return QStringLiteral("#NAME?");
+    case 0x24:
+        return QStringLiteral("#NUM!");
+    case 0x2A:
+        return QStringLiteral("#N/A");
     default:
-        return QStringLiteral("FreeXL error %1").arg(code);
+        return QStringLiteral("#N/A");
     }
 }
 
-} // namespace
-
-namespace XlsReader {
-
-SheetData read(const QString &path)
+double rkValue(quint32 rk)
 {
-    FreeXlHandle handle;
-    int rc = freexl_open(QFile::encodeName(path).constData(), handle.out());
-    if (rc == FREEXL_FILE_NOT_FOUND)
-        SheetIo::throwCannotOpen(path, QStringLiteral("file not found"));
-    if (rc != FREEXL_OK)
-        SheetIo::throwCorrupt(path, formatName, freeXlReason(rc));
+    double value = 0;
+    if (rk & 0x02) {
+        value = double(qint32(rk) >> 2);
+    } else {
+        const quint64 bits = quint64(rk & 0xFFFFFFFCu) << 32;
+        memcpy(&value, &bits, sizeof(value));
+    }
+    return (rk & 0x01) ? value / 100 : value;
+}
 
-    unsigned int info = 0;
-    if (freexl_get_info(handle.get(), FREEXL_BIFF_PASSWORD, &info) == FREEXL_OK && info == FREEXL_BIFF_OBFUSCATED)
-        SheetIo::throwProtected(path);
-    if (freexl_get_info(handle.get(), FREEXL_BIFF_SHEET_COUNT, &info) != FREEXL_OK || info == 0)
-        SheetIo::throwCorrupt(path, formatName, freeXlReason(FREEXL_BIFF_ILLEGAL_SHEET_INDEX));
-    rc = freexl_select_active_worksheet(handle.get(), 0);
-    if (rc != FREEXL_OK)
-        SheetIo::throwCorrupt(path, formatName, freeXlReason(rc));
-    unsigned int rows = 0;
-    unsigned short columns = 0;
-    rc = freexl_worksheet_dimensions(handle.get(), &rows, &columns);
-    if (rc != FREEXL_OK)
-        SheetIo::throwCorrupt(path, formatName, freeXlReason(rc));
+class WorkbookParser
+{
+public:
+    WorkbookParser(const QByteArray &stream, const QString &path)
+        : m_records(stream, path)
+        , m_path(path)
+        , m_data(path)
+    {
+    }
 
-    SheetData data(path);
-    FreeXL_CellValue value;
-    for (unsigned int r = 0; r < rows; ++r) {
-        for (unsigned short c = 0; c < columns; ++c) {
-            rc = freexl_get_cell_value(handle.get(), r, c, &value);
-            if (rc != FREEXL_OK)
-                SheetIo::throwCorrupt(path, formatName, freeXlReason(rc));
-            const int row = int(r) + 1;
-            const int column = int(c) + 1;
-            switch (value.type) {
-            case FREEXL_CELL_INT:
-                data.setCell(row, column, QString::number(value.value.int_value));
+    SheetData parse()
+    {
+        const qint64 sheetOffset = readGlobals();
+        m_records.seek(sheetOffset);
+        readSheet();
+        m_data.finish();
+        return std::move(m_data);
+    }
+
+private:
+    // The workbook globals: protection, code page, the first worksheet, the string table.
+    qint64 readGlobals()
+    {
+        Record bof = m_records.next();
+        if (bof.type != RecBof || bof.size < 4)
+            m_records.fail(QStringLiteral("no workbook inside"));
+        const quint16 version = qFromLittleEndian<quint16>(bof.data);
+        if (version != 0x0600 && version != 0x0500) {
+            throw CjError(QStringLiteral("The file %1 is in a format of Excel older than Excel 5.0, which this program "
+                                         "cannot read. Save it as .xls (97-2003) or .xlsx.")
+                              .arg(SheetIo::displayPath(m_path)));
+        }
+        m_biff8 = version == 0x0600;
+        qint64 sheetOffset = -1;
+        for (;;) {
+            const Record r = m_records.next();
+            switch (r.type) {
+            case RecEof:
+                if (sheetOffset < 0)
+                    m_records.fail(QStringLiteral("no worksheet inside"));
+                return sheetOffset;
+            case RecFilePass:
+                SheetIo::throwProtected(m_path);
+            case RecCodePage:
+                if (r.size >= 2)
+                    m_codePage = qFromLittleEndian<quint16>(r.data);
                 break;
-            case FREEXL_CELL_DOUBLE:
-                data.setCell(row, column, SheetIo::numberText(value.value.double_value));
+            case RecBoundSheet:
+                // The first sheet of type worksheet (not a chart or macro sheet).
+                if (sheetOffset < 0 && r.size >= 6 && r.data[5] == 0)
+                    sheetOffset = qFromLittleEndian<quint32>(r.data);
                 break;
-            case FREEXL_CELL_TEXT:
-            case FREEXL_CELL_SST_TEXT:
-            case FREEXL_CELL_DATE:
-            case FREEXL_CELL_DATETIME:
-            case FREEXL_CELL_TIME:
-                if (value.value.text_value)
-                    data.setCell(row, column, QString::fromUtf8(value.value.text_value));
+            case RecSst:
+                if (m_biff8)
+                    readSharedStrings(r);
                 break;
             default:
                 break;
             }
         }
     }
-    data.finish();
-    return data;
+
+    void readSharedStrings(const Record &sst)
+    {
+        if (sst.size < 8)
+            m_records.fail(QStringLiteral("broken string table"));
+        FragmentReader reader;
+        reader.add(sst.data + 8, sst.size - 8);
+        while (m_records.peekType() == RecContinue) {
+            const Record c = m_records.next();
+            reader.add(c.data, c.size);
+        }
+        const quint32 count = qFromLittleEndian<quint32>(sst.data + 4);
+        for (quint32 i = 0; i < count; ++i) {
+            reader.skipEmptyFragment();
+            if (reader.atEnd())
+                break; // fewer strings than announced: a cell that needs a missing one fails
+            if (m_strings.size() >= size_t(SheetData::MaxCells))
+                m_records.fail(QStringLiteral("too many shared strings"));
+            m_strings.push_back(readUnicodeString(reader));
+        }
+    }
+
+    // A BIFF8 string: 16-bit length, option byte, then run and phonetic counts if flagged,
+    // the characters, then the run and phonetic data, which are not part of the text.
+    QString readUnicodeString(FragmentReader &reader)
+    {
+        uchar header[3];
+        if (!reader.readBytes(header, 3))
+            m_records.fail(QStringLiteral("broken string"));
+        const quint16 length = qFromLittleEndian<quint16>(header);
+        const quint8 flags = header[2];
+        quint16 runs = 0;
+        quint32 phonetic = 0;
+        uchar extra[4];
+        if (flags & 0x08) {
+            if (!reader.readBytes(extra, 2))
+                m_records.fail(QStringLiteral("broken string"));
+            runs = qFromLittleEndian<quint16>(extra);
+        }
+        if (flags & 0x04) {
+            if (!reader.readBytes(extra, 4))
+                m_records.fail(QStringLiteral("broken string"));
+            phonetic = qFromLittleEndian<quint32>(extra);
+        }
+        QString text;
+        if (!reader.readChars(length, flags & 0x01, &text) || !reader.skip(qint64(runs) * 4 + phonetic))
+            m_records.fail(QStringLiteral("broken string"));
+        return text;
+    }
+
+    // An 8-bit string of a BIFF5 workbook in its code page.
+    QString codePageText(const uchar *data, qsizetype size) const
+    {
+        const QByteArray bytes(reinterpret_cast<const char *>(data), size);
+        if (m_codePage == 936)
+            return Gbk::decode(bytes);
+        return QString::fromLatin1(bytes);
+    }
+
+    // The text of a LABEL, RSTRING or STRING record (and CONTINUE records after a STRING).
+    QString recordText(const Record &r, qsizetype offset, bool withContinue)
+    {
+        if (r.size < offset + 2)
+            m_records.fail(QStringLiteral("broken cell"));
+        if (!m_biff8) {
+            const quint16 length = qFromLittleEndian<quint16>(r.data + offset);
+            if (r.size < offset + 2 + length)
+                m_records.fail(QStringLiteral("broken cell"));
+            return codePageText(r.data + offset + 2, length);
+        }
+        FragmentReader reader;
+        reader.add(r.data + offset, r.size - offset);
+        while (withContinue && m_records.peekType() == RecContinue) {
+            const Record c = m_records.next();
+            reader.add(c.data, c.size);
+        }
+        return readUnicodeString(reader);
+    }
+
+    void setCell(const uchar *data, const QString &text)
+    {
+        m_data.setCell(qFromLittleEndian<quint16>(data) + 1, qFromLittleEndian<quint16>(data + 2) + 1, text);
+    }
+
+    void readSheet()
+    {
+        const Record bof = m_records.next();
+        if (bof.type != RecBof)
+            m_records.fail(QStringLiteral("the worksheet cannot be found"));
+        int depth = 1; // charts embedded in the sheet come as nested BOF ... EOF blocks
+        const uchar *pendingFormula = nullptr; // a formula whose text result follows in STRING
+        while (depth > 0) {
+            const Record r = m_records.next();
+            if (r.type == RecBof) {
+                ++depth;
+                continue;
+            }
+            if (r.type == RecEof) {
+                --depth;
+                continue;
+            }
+            if (depth > 1)
+                continue;
+            if (r.type == RecString) {
+                if (pendingFormula)
+                    setCell(pendingFormula, recordText(r, 0, true));
+                pendingFormula = nullptr;
+                continue;
+            }
+            readCell(r, &pendingFormula);
+        }
+    }
+
+    void readCell(const Record &r, const uchar **pendingFormula)
+    {
+        switch (r.type) {
+        case RecLabelSst: {
+            if (r.size < 10)
+                m_records.fail(QStringLiteral("broken cell"));
+            const quint32 index = qFromLittleEndian<quint32>(r.data + 6);
+            if (index >= m_strings.size())
+                m_records.fail(QStringLiteral("a cell refers to a missing shared string"));
+            setCell(r.data, m_strings[index]);
+            break;
+        }
+        case RecLabel:
+        case RecRString:
+            setCell(r.data, recordText(r, 6, false));
+            break;
+        case RecNumber:
+            if (r.size < 14)
+                m_records.fail(QStringLiteral("broken cell"));
+            setCell(r.data, SheetIo::numberText(qFromLittleEndian<double>(r.data + 6)));
+            break;
+        case RecRk:
+            if (r.size < 10)
+                m_records.fail(QStringLiteral("broken cell"));
+            setCell(r.data, SheetIo::numberText(rkValue(qFromLittleEndian<quint32>(r.data + 6))));
+            break;
+        case RecMulRk: {
+            if (r.size < 6)
+                m_records.fail(QStringLiteral("broken cell"));
+            const int row = qFromLittleEndian<quint16>(r.data) + 1;
+            const int firstColumn = qFromLittleEndian<quint16>(r.data + 2) + 1;
+            const int count = (r.size - 6) / 6;
+            for (int i = 0; i < count; ++i) {
+                const quint32 rk = qFromLittleEndian<quint32>(r.data + 4 + 6 * i + 2);
+                m_data.setCell(row, firstColumn + i, SheetIo::numberText(rkValue(rk)));
+            }
+            break;
+        }
+        case RecBoolErr:
+            if (r.size < 8)
+                m_records.fail(QStringLiteral("broken cell"));
+            if (r.data[7])
+                setCell(r.data, errorText(r.data[6]));
+            else
+                setCell(r.data, r.data[6] ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+            break;
+        case RecFormula: {
+            if (r.size < 14)
+                m_records.fail(QStringLiteral("broken cell"));
+            const uchar *value = r.data + 6;
+            if (value[6] != 0xFF || value[7] != 0xFF) {
+                setCell(r.data, SheetIo::numberText(qFromLittleEndian<double>(value)));
+            } else if (value[0] == 0x00) {
+                *pendingFormula = r.data; // the text follows in a STRING record
+                return;
+            } else if (value[0] == 0x01) {
+                setCell(r.data, value[2] ? QStringLiteral("TRUE") : QStringLiteral("FALSE"));
+            } else if (value[0] == 0x02) {
+                setCell(r.data, errorText(value[2]));
+            }
+            break;
+        }
+        default:
+            return; // formatting, blanks, shared formulas: the pending formula keeps waiting
+        }
+        *pendingFormula = nullptr;
+    }
+
+    RecordStream m_records;
+    QString m_path;
+    SheetData m_data;
+    std::vector<QString> m_strings;
+    quint16 m_codePage = 1252;
+    bool m_biff8 = true;
+};
+
+} // namespace
+
+namespace XlsReader {
+
+SheetData parseWorkbookStream(const QByteArray &stream, const QString &path)
+{
+    return WorkbookParser(stream, path).parse();
+}
+
+SheetData read(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        SheetIo::throwCannotOpen(path, file.errorString());
+    if (file.size() > MaxStreamSize) {
+        throw CjError(QStringLiteral("The file %1 is too large to import (more than %2 MB).")
+                          .arg(SheetIo::displayPath(path))
+                          .arg(MaxStreamSize / (1024 * 1024)));
+    }
+    Ole2File ole(file.readAll());
+    if (!ole.isValid())
+        SheetIo::throwCorrupt(path, formatName, ole.error());
+    switch (SheetIo::ole2Kind(ole)) {
+    case SheetIo::Ole2Kind::EncryptedPackage:
+        SheetIo::throwProtected(path);
+    case SheetIo::Ole2Kind::OtherDocument:
+        throw CjError(QStringLiteral("The file %1 is an Office document but not an Excel workbook.")
+                          .arg(SheetIo::displayPath(path)));
+    default:
+        break;
+    }
+    QByteArray stream;
+    if (!ole.readStream(QStringLiteral("Workbook"), &stream) && !ole.readStream(QStringLiteral("Book"), &stream))
+        SheetIo::throwCorrupt(path, formatName, ole.error());
+    return parseWorkbookStream(stream, path);
 }
 
 } // namespace XlsReader

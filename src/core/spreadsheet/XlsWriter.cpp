@@ -59,8 +59,14 @@ public:
             u16(text[i].unicode());
 #endif
     }
-    void patch32(qsizetype at, quint32 v) { qToLittleEndian(v, bytes.data() + at); }
-    void patch16(qsizetype at, quint16 v) { qToLittleEndian(v, bytes.data() + at); }
+    void patch32(qsizetype at, quint32 v)
+    {
+        qToLittleEndian(v, bytes.data() + at);
+    }
+    void patch16(qsizetype at, quint16 v)
+    {
+        qToLittleEndian(v, bytes.data() + at);
+    }
 
     // Starts a record and returns the position of its length field, for endRecord().
     qsizetype beginRecord(quint16 type)
@@ -69,7 +75,10 @@ public:
         u16(0);
         return size() - 2;
     }
-    void endRecord(qsizetype lengthAt) { patch16(lengthAt, quint16(size() - lengthAt - 2)); }
+    void endRecord(qsizetype lengthAt)
+    {
+        patch16(lengthAt, quint16(size() - lengthAt - 2));
+    }
 
     void bof(quint16 kind)
     {
@@ -82,7 +91,10 @@ public:
         u32(0x00000006); // lowest version that can read the file
         endRecord(at);
     }
-    void eof() { endRecord(beginRecord(RecEof)); }
+    void eof()
+    {
+        endRecord(beginRecord(RecEof));
+    }
     // A short Unicode string: 8-bit length, option byte, UTF-16 characters.
     void shortString(const QString &text)
     {

@@ -69,6 +69,8 @@ XmlPartReader::XmlPartReader(const XlsxPackage &package, SheetIo::GPtr<GsfInput>
     , m_input(std::move(input))
     , m_partName(partName)
 {
+    if (!m_input)
+        fail(QStringLiteral("%1 is missing").arg(partName));
     m_remaining = gsf_input_size(m_input.get());
     if (m_remaining > XlsxPackage::MaxPartSize) {
         throw CjError(QStringLiteral("The file %1 is too large to import (its part %2 unpacks to more than %3 MB).")

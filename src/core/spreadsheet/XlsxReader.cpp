@@ -33,8 +33,9 @@ std::vector<Relationship> readRelationships(const XlsxPackage &package, const QS
         const QXmlStreamAttributes attributes = reader.xml().attributes();
         if (attributes.value(QLatin1String("TargetMode")) == u"External")
             continue;
-        result.push_back(Relationship{attributes.value(QLatin1String("Id")).toString(), attributes.value(QLatin1String("Type")).toString(),
-                                      XlsxPackage::resolve(sourcePart, attributes.value(QLatin1String("Target")).toString())});
+        result.push_back(Relationship{
+            attributes.value(QLatin1String("Id")).toString(), attributes.value(QLatin1String("Type")).toString(),
+            XlsxPackage::resolve(sourcePart, attributes.value(QLatin1String("Target")).toString())});
     }
     return result;
 }
@@ -207,7 +208,7 @@ void readWorksheet(const XlsxPackage &package, const QString &part, const std::v
             reader.fail(QStringLiteral("too many columns"));
         row = cellRow;
         column = cellColumn;
-        const QString type = attributes.value(QLatin1String("t")).toString();
+        const QStringView type = attributes.value(QLatin1String("t")); // attributes outlive its use
         bool hasValue = false;
         value.clear();
         for (;;) {
@@ -242,7 +243,9 @@ void readWorksheet(const XlsxPackage &package, const QString &part, const std::v
             data->setCell(cellRow, cellColumn, XlsxReader::decodeEscapes(value));
         } else if (type == u"b") {
             data->setCell(cellRow, cellColumn,
-                          value == u"1" ? QStringLiteral("TRUE") : value == u"0" ? QStringLiteral("FALSE") : value);
+                          value == u"1"   ? QStringLiteral("TRUE")
+                          : value == u"0" ? QStringLiteral("FALSE")
+                                          : value);
         } else if (type.isEmpty() || type == u"n") {
             data->setCell(cellRow, cellColumn, numberValue(value));
         } else {
@@ -303,8 +306,8 @@ SheetData read(const QString &path)
     if (sheetPart.isEmpty())
         SheetIo::throwCorrupt(path, formatName, QStringLiteral("the first worksheet cannot be found"));
     const Relationship *strings = findByType(relationships, u"/sharedStrings");
-    const std::vector<QString> sharedStrings =
-        readSharedStrings(package, strings ? strings->target : XlsxPackage::resolve(workbookPart, QStringLiteral("sharedStrings.xml")));
+    const std::vector<QString> sharedStrings = readSharedStrings(
+        package, strings ? strings->target : XlsxPackage::resolve(workbookPart, QStringLiteral("sharedStrings.xml")));
 
     SheetData data(path);
     readWorksheet(package, sheetPart, sharedStrings, &data);
