@@ -25,7 +25,6 @@ inline constexpr Statement SaveParticipant{"update Tab_CJ set Tel = ?,\r\n name 
 inline constexpr Statement DeleteParticipant{"delete from Tab_CJ where xh = ?"};
 /// Moves every participant below a deleted one up by one serial, in one statement.
 inline constexpr Statement RenumberParticipantsAfter{"update Tab_CJ set xh = xh - 1 where XH > ?"};
-inline constexpr Statement ParticipantExists{"select count(*) as cnt from Tab_CJ where xh = ?"};
 
 // --- Import -------------------------------------------------------------------------------
 inline constexpr Statement ImportClear{"delete from Tab_CJ"};
@@ -47,8 +46,8 @@ inline constexpr Statement InsertPrize{"insert into Tab_SET(xh) values(?)"};
 inline constexpr Statement SavePrize{
     "update Tab_set set name = ?,\r\n quantity = ?,\r\n rs = ?,\r\n jp = ?,\r\n comment = ? where xh = ?"};
 inline constexpr Statement DeletePrize{"delete from Tab_set where xh = ?"};
+/// Moves every prize level below a deleted one up by one place, in one statement.
 inline constexpr Statement RenumberPrizesAfter{"update Tab_set set xh = xh - 1 where XH > ?"};
-inline constexpr Statement PrizeExists{"select count(*) as cnt from Tab_set where xh = ?"};
 
 // --- Draw schedule ------------------------------------------------------------------------
 inline constexpr Statement CountPrizes{"select Count(*) as cnt from Tab_Set"};

@@ -12,6 +12,16 @@ namespace ParticipantTable {
 QList<QStringList> load(TDBLink &link);
 /// Deletes every participant ("清除数据").
 void clear();
+/// Creates the record of a new grid row: serial n, every other column Null.
+void add(int n);
+/// Writes a row's texts, each without the blanks and control characters around it, to the
+/// record with serial xh. A row that has no record yet (the empty row a grid starts with on
+/// an empty table, a row the import kept without its record) gets one with that serial, so
+/// nothing typed is ever dropped.
+void save(int xh, const QString &tel, const QString &name, const QString &comment);
+/// Deletes the record with serial xh and moves every record below it up by one serial, in
+/// one transaction: on failure the table is left exactly as it was.
+void remove(int xh);
 
 } // namespace ParticipantTable
 
@@ -20,6 +30,15 @@ namespace PrizeTable {
 
 /// Every prize level in draw order: xh, name, quantity, rs, jp, comment (Null as "").
 QList<QStringList> load(TDBLink &link);
+/// Creates the record of a new grid row: serial n, every other column Null.
+void add(int n);
+/// Writes a row's texts, trimmed, to the record with serial xh, creating the record when
+/// the row has none yet (see ParticipantTable::save).
+void save(int xh, const QString &name, const QString &quantity, const QString &rs, const QString &jp,
+          const QString &comment);
+/// Deletes the record with serial xh and moves the levels below it up by one place, in one
+/// transaction.
+void remove(int xh);
 
 } // namespace PrizeTable
 

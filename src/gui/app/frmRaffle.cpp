@@ -99,6 +99,12 @@ Tfmraffle::Tfmraffle(QWidget *parent)
 
 Tfmraffle::~Tfmraffle()
 {
+    // The grids outlive this body by a moment: an edit still open in them ends while they
+    // are torn down and must not reach the handlers of a window whose state is gone.
+    for (StringGrid *grid : {Grid_CJ, GridSetJX}) {
+        grid->disconnect(this);
+        grid->grid()->disconnect(this);
+    }
     // A failing purge must never keep the program from ending.
     try {
         Tables::purgeIncomplete();

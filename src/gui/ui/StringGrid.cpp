@@ -4,6 +4,22 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 
+namespace {
+
+/// True when the text is exactly the decimal digits of n (n >= 0), nothing around them.
+bool isDecimalOf(const QString &text, int n)
+{
+    qsizetype i = text.size();
+    do {
+        if (i == 0 || text.at(--i) != QLatin1Char(char('0' + n % 10)))
+            return false;
+        n /= 10;
+    } while (n > 0);
+    return i == 0;
+}
+
+} // namespace
+
 // ---------------------------------------------------------------------------------------
 // StringGridModel
 
@@ -75,6 +91,25 @@ void StringGridModel::setDataRows(QList<QStringList> rows)
         m_rows.append(Row{std::move(cells), 0});
     }
     endResetModel();
+}
+
+void StringGridModel::numberRows(int fromRow)
+{
+    const int from = qMax(1, fromRow);
+    int first = -1;
+    int last = -1;
+    for (int row = from; row < m_rows.size(); ++row) {
+        QString &text = cellRef(0, row);
+        // Comparing first keeps a renumbering of a long list from rebuilding every text.
+        if (isDecimalOf(text, row))
+            continue;
+        text = QString::number(row);
+        if (first < 0)
+            first = row;
+        last = row;
+    }
+    if (first > 0)
+        emit dataChanged(index(first - 1, 0), index(last - 1, 0), {Qt::DisplayRole, Qt::EditRole});
 }
 
 void StringGridModel::centreRow(int row)
@@ -280,6 +315,17 @@ bool StringGridDelegate::eventFilter(QObject *object, QEvent *event)
 {
     if (event->type() == QEvent::KeyPress) {
         const QChar c = keyPressChar(static_cast<QKeyEvent *>(event));
+        auto *editor = qobject_cast<QWidget *>(object);
+        if (c == QChar(13) && editor) {
+            // The edit ends before the window hears of Enter: the row is saved first, and a
+            // window that adds a row on Enter moves the focus away from a closed editor, not
+            // from one that would still commit later. The editor never sees this Enter, so it
+            // cannot pass it on to the grid a second time.
+            emit commitData(editor);
+            emit closeEditor(editor, QAbstractItemDelegate::SubmitModelCache);
+            emit m_grid->keyPress(c);
+            return true;
+        }
         if (!c.isNull())
             emit m_grid->keyPress(c);
     }

@@ -27,6 +27,9 @@ public:
     void truncateRows(int keep);
     /// Replaces every data row at once (row 0 stays).
     void setDataRows(QList<QStringList> rows);
+    /// Writes each data row's number into column 0, from grid row `fromRow` down; cells that
+    /// already hold their number are left alone and views are told once.
+    void numberRows(int fromRow = 1);
     void centreRow(int row);
     void centreAll();
     bool isCentred(int col, int row) const;
@@ -101,7 +104,9 @@ private:
     int m_fixedRows = 1;
 };
 
-/// Cell editor delegate: reports keys typed into the editor before it handles them.
+/// Cell editor delegate: reports keys typed into the editor before it handles them. Enter
+/// first commits and closes the editor, so that the window reacting to Enter sees the cell
+/// as typed (and may move on to another cell).
 class StringGridDelegate final : public QStyledItemDelegate
 {
 public:
