@@ -21,6 +21,7 @@ public:
     /// The character shown (empty, or one character).
     QString caption() const { return m_caption; }
     void setCaption(const QString &caption);
+    const QFont &captionFont() const { return *m_font; }
     bool isShown() const { return width() > 0; }
     void setShown(bool shown);
 
