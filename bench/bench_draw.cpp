@@ -1,0 +1,150 @@
+// Figures of the draw engine over 100,000 participants: row hand-overs per second, the stop's
+// latency from request to the worker's end, and one pass's query. Prints one line per figure.
+
+#include "HandoverBench.h"
+
+#include "data/AppPaths.h"
+#include "data/Unit_DBLink.h"
+#include "draw/RollOrder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include <sqlite3.h>
+
+#include <ctime>
+
+namespace {
+
+constexpr int Participants = 100000;
+
+class NoOpSink final : public RollSink
+{
+public:
+    void ShowTileRow(int, const QString &) override {}
+    void showWarning(const QString &, const QString &) override {}
+};
+
+void fillParticipants(const QString &file, int n)
+{
+    TDBLink link(file);
+    sqlite3 *db = link.handle();
+    sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
+    sqlite3_stmt *insert = nullptr;
+    sqlite3_prepare_v2(db, "insert into Tab_CJ(xh, Tel, Name) values(?, ?, ?)", -1, &insert, nullptr);
+    for (int i = 0; i < n; ++i) {
+        const QByteArray tel = QByteArray::number(13800000000LL + i);
+        const QByteArray name = QStringLiteral("参选人%1").arg(i + 1).toUtf8();
+        sqlite3_bind_int(insert, 1, i + 1);
+        sqlite3_bind_text(insert, 2, tel.constData(), int(tel.size()), SQLITE_TRANSIENT);
+        sqlite3_bind_text(insert, 3, name.constData(), int(name.size()), SQLITE_TRANSIENT);
+        sqlite3_step(insert);
+        sqlite3_reset(insert);
+    }
+    sqlite3_finalize(insert);
+    sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
+}
+
+double threadCpuMillis()
+{
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return double(now.tv_sec) * 1e3 + double(now.tv_nsec) / 1e6;
+}
+
+void print(const QString &figure, double value, const QString &unit)
+{
+    QTextStream(stdout) << figure.leftJustified(62, QLatin1Char('.')) << ' ' << QString::number(value, 'f', 2) << ' '
+                        << unit << Qt::endl;
+}
+
+/// Stop latency: the time halt() takes from the stop request to the worker's end, with the
+/// round rolling on 10 rows. Each trial lets the event loop apply a random number of rows
+/// first; with @p intoNextPass the stop instead lands at a random moment of the second
+/// pass's query, the only stretch without hand-overs.
+std::vector<double> stopLatencies(int trials, bool intoNextPass)
+{
+    NoOpSink sink;
+    QRandomGenerator random(42);
+    std::vector<double> millis;
+    for (int trial = 0; trial < trials; ++trial) {
+        std::array<QString, TCJThread::MaxRoundRows + 1> rollSlots;
+        QEventLoop loop;
+        const int rows = intoNextPass ? Participants : random.bounded(10, 3000);
+        bench::CountingSink counter(sink, loop, rows);
+        TCJThread worker(10, rollSlots.data(), &counter, RollKey::fromSystem());
+        worker.start();
+        loop.exec();
+        if (intoNextPass) {
+            // The last row of the pass is applied: the worker now reads the next pass.
+            QElapsedTimer spin;
+            spin.start();
+            const qint64 delay = random.bounded(30000) * 1000LL;
+            while (spin.nsecsElapsed() < delay) {
+            }
+        }
+        QElapsedTimer clock;
+        clock.start();
+        worker.halt();
+        millis.push_back(double(clock.nsecsElapsed()) / 1e6);
+    }
+    return millis;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir root;
+    QDir(root.path()).mkpath(QStringLiteral("bin"));
+    const QString file = root.path() + QStringLiteral("/DB/CJ.mdb");
+    TDBLink::createIfMissing(file);
+    AppPaths::setExeDirForTesting(root.path() + QStringLiteral("/bin"));
+    fillParticipants(file, Participants);
+
+    {
+        // Wall time is what the roll sees; the processor time of the thread tells the work
+        // itself apart from waiting for a core on a busy machine.
+        TDBLink link(file);
+        std::vector<double> whole, wholeCpu, order;
+        for (int run = 0; run < 15; ++run) {
+            QStringList numbers;
+            QElapsedTimer clock;
+            const double cpuBefore = threadCpuMillis();
+            clock.start();
+            loadRollCandidates(link, RollKey::fromSystem(), &numbers);
+            whole.push_back(double(clock.nsecsElapsed()) / 1e6);
+            wholeCpu.push_back(threadCpuMillis() - cpuBefore);
+            clock.restart();
+            putInRollOrder(numbers, RollKey::fromSystem());
+            order.push_back(double(clock.nsecsElapsed()) / 1e6);
+        }
+        print(QStringLiteral("pass query over 100,000 rows, median"), bench::median(whole), QStringLiteral("ms"));
+        print(QStringLiteral("pass query over 100,000 rows, p99"), bench::percentile(whole, 99), QStringLiteral("ms"));
+        print(QStringLiteral("pass query over 100,000 rows, processor time, median"), bench::median(wholeCpu),
+              QStringLiteral("ms"));
+        print(QStringLiteral("  re-ordering the 100,000 numbers alone, median"), bench::median(order),
+              QStringLiteral("ms"));
+    }
+
+    NoOpSink noOp;
+    std::vector<double> rates = bench::handoverRates(noOp, 10, 50000, 7);
+    print(QStringLiteral("row hand-overs to a no-op sink, median"), bench::median(rates), QStringLiteral("per s"));
+    // The rate to a real row of 11 tile captions belongs with the draw screen's benchmark,
+    // through bench::handoverRates with its tile sink.
+
+    std::vector<double> midPass = stopLatencies(200, false);
+    print(QStringLiteral("stop latency, 100,000 eligible, mid-pass, median"), bench::median(midPass),
+          QStringLiteral("ms"));
+    print(QStringLiteral("stop latency, 100,000 eligible, mid-pass, p99"), bench::percentile(midPass, 99),
+          QStringLiteral("ms"));
+    std::vector<double> inQuery = stopLatencies(10, true);
+    print(QStringLiteral("stop latency, during a pass's query, median"), bench::median(inQuery), QStringLiteral("ms"));
+    print(QStringLiteral("stop latency, during a pass's query, max"), bench::percentile(inQuery, 100),
+          QStringLiteral("ms"));
+    return 0;
+}

@@ -1,0 +1,5 @@
+#include "DrawSurface.h"
+
+RollSink::~RollSink() = default;
+
+DrawSurface::~DrawSurface() = default;

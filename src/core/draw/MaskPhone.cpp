@@ -1,0 +1,18 @@
+#include "MaskPhone.h"
+
+#include "data/TextUtil.h"
+
+QString MaskPhone(const QString &number)
+{
+    QString masked = number;
+    for (qsizetype i = 4; i < 7 && i < masked.size(); ++i)
+        masked[i] = QLatin1Char('*');
+    return cj::trimmed(masked);
+}
+
+QString tileCaption(const QString &text, int column)
+{
+    if (column < 0 || column >= TilesPerRow || column >= text.size())
+        return QString();
+    return text.at(column);
+}
