@@ -39,9 +39,9 @@ QList<Results::PrizeRow> prizeRows(const QStringList &texts)
 }
 
 /// "tel|prize number" per winner, in the order recorded.
-QList<Results::Winner> winnerList(const QStringList &texts)
+WinnerLog winnerList(const QStringList &texts)
 {
-    QList<Results::Winner> out;
+    WinnerLog out;
     for (const QString &t : texts) {
         const QStringList c = t.split(QLatin1Char('|'));
         out.append({c.at(0), c.at(1).toInt()});

@@ -20,7 +20,7 @@ int placeCount(const QString &quantity)
     return q > 0 ? q : 0;
 }
 
-void build(const QList<PrizeRow> &prizes, const QList<Winner> &winners, Sink &sink)
+void build(const QList<PrizeRow> &prizes, const WinnerLog &winners, Sink &sink)
 {
     // Places of each prize in layout order, 0-based, and the next one still free.
     QHash<int, QList<int>> placesOfPrize;
@@ -37,8 +37,8 @@ void build(const QList<PrizeRow> &prizes, const QList<Winner> &winners, Sink &si
     }
 
     std::unique_ptr<TDBLink> link; // one connection for every look-up of this build
-    for (const Winner &winner : winners) {
-        if (cj::isBlank(winner.tel))
+    for (const WinnerEntry &winner : winners) {
+        if (cj::isBlank(winner.number))
             break;
         const auto own = placesOfPrize.constFind(winner.prizeNumber);
         if (own == placesOfPrize.constEnd())
@@ -51,10 +51,10 @@ void build(const QList<PrizeRow> &prizes, const QList<Winner> &winners, Sink &si
             link = std::make_unique<TDBLink>();
         TQuery &q = link->Query();
         q.SQL(Sql::ResultName);
-        q.Open({winner.tel});
+        q.Open({winner.number});
         const QString name = q.FieldByName(QStringLiteral("name")).AsString();
         q.Close();
-        sink.setWinner(place + 1, winner.tel, name);
+        sink.setWinner(place + 1, winner.number, name);
     }
 }
 

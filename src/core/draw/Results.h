@@ -1,5 +1,7 @@
 #pragma once
 
+#include "WinnerLog.h"
+
 #include <QList>
 #include <QString>
 
@@ -14,13 +16,6 @@ struct PrizeRow
     QString name;     ///< "奖项名称"
     QString quantity; ///< "奖项数量"
     QString item;     ///< "奖品"
-};
-
-/// One winner of the draw, in the order recorded.
-struct Winner
-{
-    QString tel;         ///< full phone number as recorded
-    int prizeNumber = 0; ///< draw order of the prize the winner was drawn for (1 = first prize row)
 };
 
 /// Where a build puts its places and winners: the result grid, or a list in tests.
@@ -51,6 +46,6 @@ int placeCount(const QString &quantity);
 ///
 /// A quantity that is not a number throws ConvertError after the places of the rows before
 /// it have been appended; a database failure throws DbError with the winners before it set.
-void build(const QList<PrizeRow> &prizes, const QList<Winner> &winners, Sink &sink);
+void build(const QList<PrizeRow> &prizes, const WinnerLog &winners, Sink &sink);
 
 } // namespace Results

@@ -1,6 +1,7 @@
 // The main window's draw commands: the settings dialog, the draw screen and the results page.
 #include "frmRaffle.h"
 
+#include "draw/frmCJ.h"
 #include "settings/frmSet.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorHandler.h"
@@ -52,7 +53,7 @@ void numberAndCentre(StringGrid *grid)
 /// Lays the results out from the prize grid and fills in the winners of the draw that has
 /// just ended. Starts from an empty table; a quantity that is not a number ends it with the
 /// places laid out so far.
-void buildResults(Tfmraffle &w, const QList<Results::Winner> &winners)
+void buildResults(Tfmraffle &w, const WinnerLog &winners)
 {
     w.AdvOfficePager2->setCurrentIndex(ResultsPage);
     StringGridModel *grid = w.GridResult->grid();
@@ -72,7 +73,7 @@ void buildResults(Tfmraffle &w, const QList<Results::Winner> &winners)
 void Tfmraffle::wireDraw()
 {
     connectHandler(N2, &QAction::triggered, this, &Tfmraffle::N2Click);
-    N3->setEnabled(false);
+    connectHandler(N3, &QAction::triggered, this, &Tfmraffle::N3Click);
     connectHandler(AdvGlowButton3, &QPushButton::clicked, this, &Tfmraffle::AdvGlowButton3Click);
 }
 
@@ -84,7 +85,14 @@ void Tfmraffle::N2Click()
 
 void Tfmraffle::N3Click()
 {
-    buildResults(*this, {});
+    WinnerLog winners;
+    {
+        // A fresh screen each time: the schedule starts at the first prize again.
+        TfmCJ screen;
+        screen.exec();
+        winners = screen.winnerLog(); // outlives the screen, for the results
+    }
+    buildResults(*this, winners);
 }
 
 void Tfmraffle::AdvGlowButton3Click()

@@ -112,6 +112,15 @@ void AlertWindow::fadeTick()
         m_fade.stop();
 }
 
+void AlertWindow::changeEvent(QEvent *event)
+{
+    // Where the platform activates the window all the same (no window manager to honour
+    // the hint, or one that ignores it), the keyboard goes straight back to the owner.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && parentWidget())
+        parentWidget()->activateWindow();
+    QWidget::changeEvent(event);
+}
+
 void AlertWindow::paintEvent(QPaintEvent *)
 {
     QPainter p(this);

@@ -58,9 +58,6 @@ TfmSet::TfmSet(QWidget *parent)
         " border: 1px solid #8db2e3; }"
         "#pageCaption { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #5987d6, stop:1 #002d96);"
         " color: white; font-weight: bold; padding-left: 10px; }"
-        "#pageClose { background: transparent; color: white; border: 1px solid transparent; font-weight: bold; }"
-        "#pageClose:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fff4c8, stop:1 #ffd767);"
-        " color: #002d96; border-color: #c2a23a; }"
         "#page QLineEdit { border: 1px solid #7f9db9; background: white; padding: 0 2px; }"
         "#page QPushButton { border: 1px solid #8db2e3; border-radius: 3px;"
         " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #d3e2f7); }"
@@ -68,7 +65,12 @@ TfmSet::TfmSet(QWidget *parent)
         " stop:1 #ffd767); border-color: #c2a23a; }"
         "#page QPushButton:pressed { background: #f8b34a; }"
         "#page QPushButton:focus { border-color: #002d96; }"
-        "#page QPushButton:default { border-width: 2px; }"));
+        "#page QPushButton:default { border-width: 2px; }"
+        // After the page's buttons: the close button is more specific and wins.
+        "#page QPushButton#pageClose { background: transparent; color: white; border: 1px solid transparent;"
+        " border-radius: 2px; font: bold 14px; }"
+        "#page QPushButton#pageClose:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fff4c8,"
+        " stop:1 #ffd767); color: #002d96; border-color: #c2a23a; }"));
 
     page = new QWidget(this);
     page->setObjectName(QStringLiteral("page"));
