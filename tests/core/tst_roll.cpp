@@ -22,6 +22,7 @@ private slots:
     void maskPhone();
     void sipHashReferenceVectors_data();
     void sipHashReferenceVectors();
+    void rollOrderIsAKeyedPermutation_data();
     void rollOrderIsAKeyedPermutation();
     void rollAndStop_data();
     void rollAndStop();
@@ -150,10 +151,18 @@ void TestRoll::sipHashReferenceVectors()
     QCOMPARE(sipHash24(key, message.constData(), message.size()), hash);
 }
 
+void TestRoll::rollOrderIsAKeyedPermutation_data()
+{
+    QTest::addColumn<int>("count");
+    QTest::newRow("a few") << 50;
+    QTest::newRow("enough to order by buckets") << 3000;
+}
+
 void TestRoll::rollOrderIsAKeyedPermutation()
 {
+    QFETCH(int, count);
     QStringList numbers;
-    for (int i = 0; i < 50; ++i)
+    for (int i = 0; i < count; ++i)
         numbers << number(i);
     const QStringList ordered = inRollOrder(numbers);
 
@@ -165,6 +174,8 @@ void TestRoll::rollOrderIsAKeyedPermutation()
     QStringList sorted = ordered;
     sorted.sort();
     QCOMPARE(sorted, numbers);
+    for (qsizetype i = 1; i < ordered.size(); ++i)
+        QVERIFY(rollRank(TestKey, ordered.at(i - 1)) < rollRank(TestKey, ordered.at(i)));
 
     // Not the table's order, and another key gives another order.
     QVERIFY(ordered != numbers);

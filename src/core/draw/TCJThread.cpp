@@ -28,10 +28,10 @@ TCJThread::~TCJThread()
 void TCJThread::run()
 {
     // Declared before the guard, so let go of only after the UI thread has been told that
-    // the roll is over: a stop does not wait while a connection closes or a list of 100,000
+    // the roll is over: a stop does not wait while a connection closes or a pass of 100,000
     // numbers is freed.
     std::optional<TDBLink> link;
-    QStringList order;
+    RollPass pass(m_key);
     const auto ended = qScopeGuard([this] {
         std::lock_guard lock(m_mutex);
         m_ended = true;
@@ -43,28 +43,29 @@ void TCJThread::run()
             handOver({-1, QStringLiteral("抽奖人数必须大于0!"), QStringLiteral("提示!")});
             return;
         }
-        roll(*link, order);
+        roll(*link, pass);
     } catch (const DbError &) {
         // A failing store ends the roll without a word: the rows keep what they showed, the
         // slots what was stored, and the stop records from them as they stand.
     }
 }
 
-void TCJThread::roll(TDBLink &link, QStringList &order)
+void TCJThread::roll(TDBLink &link, RollPass &pass)
 {
     qint64 shown = 0; // participants shown in this round, over all passes
     for (;;) {
         m_rollCount.store(0, std::memory_order_relaxed);
         // Once every row holds a participant a stop may cut the pass's query short.
         const bool mayStop = shown >= m_roundRows;
-        if (!loadRollCandidates(link, m_key, &order, mayStop ? &m_stopRequested : nullptr))
+        if (!loadRollCandidates(link, &pass, mayStop ? &m_stopRequested : nullptr))
             return;
-        if (order.isEmpty()) {
+        if (pass.isEmpty()) {
             // Nobody can win: rather than re-run an empty query flat out, wait for the stop.
             waitForStopRequest();
             return;
         }
-        for (const QString &number : std::as_const(order)) {
+        for (qsizetype i = 0; i < pass.size(); ++i) {
+            const QString number = pass.number(i);
             const int count = m_rollCount.load(std::memory_order_relaxed);
             const int row = count % m_roundRows;
             handOver({row, MaskPhone(number), QString()});

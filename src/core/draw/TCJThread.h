@@ -74,7 +74,7 @@ private:
         QString caption;
     };
 
-    void roll(TDBLink &link, QStringList &order);
+    void roll(TDBLink &link, RollPass &pass);
     void handOver(Handover handover);
     bool stopRequested() const { return m_stopRequested.load(std::memory_order_acquire); }
     void waitForStopRequest();
