@@ -1,0 +1,148 @@
+#include "AlertWindow.h"
+
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+
+namespace {
+
+constexpr int CaptionHeight = 18;
+constexpr int MinimumWidth = 180;
+const QColor WindowTop(0xC4, 0xDA, 0xFA);
+const QColor WindowBottom(0xA0, 0xBF, 0xF5);
+const QColor CaptionTop(0x59, 0x87, 0xD6);
+const QColor CaptionBottom(0x00, 0x2D, 0x96);
+const QColor Border(0x00, 0x2D, 0x96);
+
+} // namespace
+
+AlertWindow::AlertWindow(QWidget *parent)
+    : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
+{
+    setObjectName(QStringLiteral("AdvAlertWindow1"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    m_textFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                            QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("Noto Sans CJK SC")});
+    m_textFont.setPixelSize(11);
+
+    m_close = new QPushButton(QStringLiteral("×"), this);
+    m_close->setObjectName(QStringLiteral("close"));
+    m_close->setAccessibleName(QStringLiteral("关闭"));
+    m_close->setFocusPolicy(Qt::NoFocus);
+    m_close->setFixedSize(CaptionHeight - 2, CaptionHeight - 2);
+    m_close->setStyleSheet(QStringLiteral(
+        "QPushButton { color: white; background: transparent; border: 1px solid transparent; font: bold 12px; }"
+        "QPushButton:hover { color: #002d96; background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+        " stop:0 #fff4c8, stop:1 #ffd767); border-color: #c2a23a; }"
+        "QPushButton:pressed { background: #f8b34a; }"));
+    connect(m_close, &QPushButton::clicked, this, &AlertWindow::hideAlert);
+
+    m_fade.setInterval(FadeIntervalMs);
+    connect(&m_fade, &QTimer::timeout, this, &AlertWindow::fadeTick);
+}
+
+QStringList AlertWindow::displayLines() const
+{
+    static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
+    QStringList out;
+    for (const QString &line : m_lines) {
+        QStringList parts = line.split(breaks);
+        if (parts.size() > 1 && parts.last().isEmpty())
+            parts.removeLast(); // the break that ends the line
+        out += parts;
+    }
+    return out;
+}
+
+void AlertWindow::clearText()
+{
+    m_lines.clear();
+    if (isVisible())
+        relayout();
+}
+
+void AlertWindow::addLine(const QString &line)
+{
+    m_lines.append(line);
+    if (isVisible())
+        relayout();
+}
+
+void AlertWindow::relayout()
+{
+    const QFontMetrics fm(m_textFont);
+    const QStringList shown = displayLines();
+    int textWidth = 0;
+    for (const QString &l : shown)
+        textWidth = qMax(textWidth, fm.horizontalAdvance(l));
+    const int w = qMax(MinimumWidth, textWidth + 2 * Margin + 2);
+    const int h = CaptionHeight + 2 * Margin + int(shown.size()) * fm.height() + 2;
+    resize(w, h);
+    m_close->move(w - m_close->width() - 2, 1 + (CaptionHeight - m_close->height()) / 2);
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    move(work.right() - w + 1, work.bottom() - h + 1);
+    update();
+}
+
+void AlertWindow::showAlert()
+{
+    relayout();
+    m_opacity = 0;
+    setWindowOpacity(0.0);
+    show();
+    raise();
+    m_fade.start();
+}
+
+void AlertWindow::hideAlert()
+{
+    m_fade.stop();
+    hide();
+}
+
+void AlertWindow::fadeTick()
+{
+    m_opacity = qMin(TargetOpacity, m_opacity + FadeStep);
+    setWindowOpacity(m_opacity / 255.0);
+    if (m_opacity >= TargetOpacity)
+        m_fade.stop();
+}
+
+void AlertWindow::changeEvent(QEvent *event)
+{
+    // Where the platform activates the window all the same (no window manager to honour
+    // the hint, or one that ignores it), the keyboard goes straight back to the owner.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && parentWidget())
+        parentWidget()->activateWindow();
+    QWidget::changeEvent(event);
+}
+
+void AlertWindow::paintEvent(QPaintEvent *)
+{
+    QPainter p(this);
+    const QRect all = rect();
+    QLinearGradient body(0, CaptionHeight, 0, all.height());
+    body.setColorAt(0, WindowTop);
+    body.setColorAt(1, WindowBottom);
+    p.fillRect(all, body);
+    QLinearGradient caption(0, 0, 0, CaptionHeight);
+    caption.setColorAt(0, CaptionTop);
+    caption.setColorAt(1, CaptionBottom);
+    p.fillRect(QRect(0, 0, all.width(), CaptionHeight), caption);
+    p.setPen(Border);
+    p.drawRect(all.adjusted(0, 0, -1, -1));
+
+    p.setFont(m_textFont);
+    p.setPen(Qt::black);
+    const QFontMetrics fm(m_textFont);
+    int y = CaptionHeight + Margin + 1;
+    for (const QString &line : displayLines()) {
+        p.drawText(QRect(Margin + 1, y, all.width() - 2 * Margin - 2, fm.height()),
+                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
+        y += fm.height();
+    }
+}

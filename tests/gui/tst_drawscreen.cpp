@@ -1,0 +1,719 @@
+// The draw screen driven as the operator drives it (mouse, Enter, the popup menu) from the
+// main window's 开始抽奖 to its closing, with scripted dialogs and a fake sound player; then
+// the results page the main window builds from it.
+#include "TestDb.h"
+
+#include "app/frmRaffle.h"
+#include "draw/AlertWindow.h"
+#include "draw/DigitTile.h"
+#include "draw/DrawEngine.h"
+#include "draw/SoundPlayer.h"
+#include "draw/StretchedPicture.h"
+#include "draw/frmCJ.h"
+#include "ui/Dialogs.h"
+#include "ui/StringGrid.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QPushButton>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+using Sound = FakeSoundPlayer::Request;
+using Mode = SoundPlayer::Mode;
+
+namespace {
+
+const QString Done = QStringLiteral("抽奖完毕，谢谢！");
+const QString Tip = QStringLiteral("  温馨提示:\r  你可以点击鼠标左键或Enter\r  键进行开始和结束操作!");
+
+/// A test installation with the tile face beside the "executable".
+struct Installation
+{
+    TestDb db;
+    Installation()
+    {
+        QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/cj.bmp"),
+                    db.binDir() + QStringLiteral("/cj.bmp"));
+    }
+};
+
+/// The text of tile row r, one character per tile.
+QString rowText(const TfmCJ &s, int row)
+{
+    QString t;
+    for (int c = 0; c < TfmCJ::TilesPerRow && row * 11 + c < TfmCJ::TileCount; ++c)
+        t += s.DigitTiles.at(row * 11 + c)->caption();
+    return t;
+}
+
+int shownTiles(const TfmCJ &s)
+{
+    int n = 0;
+    for (const DigitTile *t : s.DigitTiles)
+        n += t->isShown() ? 1 : 0;
+    return n;
+}
+
+/// The first `n` tiles shown and every other one hidden.
+bool firstTilesShown(const TfmCJ &s, int n)
+{
+    for (int i = 0; i < TfmCJ::TileCount; ++i) {
+        if (s.DigitTiles.at(i)->isShown() != (i < n))
+            return false;
+    }
+    return true;
+}
+
+/// Every shown row has rolled a masked number.
+bool rowsRolled(const TfmCJ &s, int rows)
+{
+    for (int r = 0; r < rows; ++r) {
+        if (!rowText(s, r).contains(QLatin1String("***")))
+            return false;
+    }
+    return true;
+}
+
+/// Runs `script` on the draw screen the main window opens with 开始抽奖; returns whether the
+/// screen was still open after the script (it is then closed, so the test cannot hang).
+bool runDraw(Tfmraffle &w, const std::function<void(TfmCJ &)> &script)
+{
+    bool stillOpen = true;
+    bool seen = false;
+    QTimer::singleShot(0, [&] {
+        auto *screen = qobject_cast<TfmCJ *>(QApplication::activeModalWidget());
+        if (!screen)
+            return;
+        seen = true;
+        script(*screen);
+        stillOpen = screen->isVisible();
+        if (stillOpen) {
+            screen->engine().halt();
+            screen->done(QDialog::Rejected);
+        }
+    });
+    w.N3->trigger();
+    return !seen || stillOpen;
+}
+
+QStringList gridColumn(const StringGrid *grid, int col)
+{
+    QStringList out;
+    for (int r = 1; r < grid->RowCount(); ++r)
+        out << grid->cell(col, r);
+    return out;
+}
+
+void checkAllCentred(const StringGrid *grid)
+{
+    for (int r = 0; r < grid->RowCount(); ++r)
+        for (int c = 0; c < grid->ColCount(); ++c)
+            QVERIFY(grid->grid()->isCentred(c, r));
+}
+
+} // namespace
+
+class TestDrawScreen final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void wholeDrawByMouseAndKeyboard();
+    void exitDuringRollingRound();
+    void popupCommands();
+    void roundRows_data();
+    void roundRows();
+    void keys_data();
+    void keys();
+    void ShowTileRow_data();
+    void ShowTileRow();
+    void tilesAndScreen();
+    void missingTileFace();
+    void settingsUsed_data();
+    void settingsUsed();
+    void notificationWindow();
+    void resultsPairedByPrize();
+    void deleteResultRow_data();
+    void deleteResultRow();
+};
+
+static QtMessageHandler g_previousHandler = nullptr;
+
+void TestDrawScreen::initTestCase()
+{
+    // The offscreen platform cannot fade or raise a window and says so at every step of the
+    // notification's fade; the window's own state is what the tests look at.
+    g_previousHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+        if (text.startsWith(QLatin1String("This plugin does not support")))
+            return;
+        g_previousHandler(type, context, text);
+    });
+}
+
+// The three prizes (2, 1), (5, 2), (1, 1): six rounds, eight winners, and the seventh start
+// closes the screen. Starts and stops alternate between every way the operator has.
+void TestDrawScreen::wholeDrawByMouseAndKeyboard()
+{
+    Installation inst;
+    inst.db.addManyParticipants(30);
+    inst.db.addPrizes({{"一等奖", "2", "1", "电视", ""}, {"二等奖", "5", "2", "冰箱", ""}, {"三等奖", "1", "1", "手机", ""}});
+    ScriptedDialogs dialogs;
+    FakeSoundPlayer sounds;
+    Tfmraffle w;
+    w.show();
+
+    const QList<int> roundRows{1, 1, 2, 2, 1, 1};
+    const QStringList prizes{"一等奖", "一等奖", "二等奖", "二等奖", "二等奖", "三等奖"};
+    const QList<int> prizeNumbers{1, 1, 2, 2, 2, 3};
+    WinnerLog log;
+    const bool stillOpen = runDraw(w, [&](TfmCJ &s) {
+        QCOMPARE(s.geometry(), QGuiApplication::primaryScreen()->geometry());
+        QCOMPARE(s.AdvAlertWindow1->lines(), QStringList{Tip});
+        QVERIFY(s.AdvAlertWindow1->isVisible());
+        QCOMPARE(shownTiles(s), 0);
+        QTRY_COMPARE(QApplication::focusWidget(), s.DigitTiles.first());
+
+        // start, stop: Enter on the focused tile / click on the background, then a click on
+        // a shown tile / Enter on the screen itself, then the popup commands.
+        const std::function<void()> starts[] = {
+            [&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); },
+            [&] { QTest::mouseClick(s.DigitTiles.at(3), Qt::LeftButton); },
+            [&] { s.N1->trigger(); },
+        };
+        const std::function<void()> stops[] = {
+            [&] { QTest::mouseClick(s.Image1, Qt::LeftButton, {}, QPoint(s.width() - 40, 60)); },
+            [&] {
+                s.setFocus();
+                QTest::keyClick(&s, Qt::Key_Enter);
+            },
+            [&] { s.N2->trigger(); },
+        };
+        int marked = 0;
+        for (int round = 0; round < roundRows.size(); ++round) {
+            const int rows = roundRows.at(round);
+            starts[round % 3]();
+            QCOMPARE(s.AdvAlertWindow1->lines(), QStringList{prizes.at(round) + "\r"});
+            QVERIFY(!s.AdvAlertWindow1->isVisible());
+            QVERIFY(!s.N1->isEnabled());
+            QVERIFY(s.N2->isEnabled());
+            QVERIFY(firstTilesShown(s, rows * 11));
+            QCOMPARE(sounds.requests.last(), (Sound{inst.db.binDir() + "/start.wav", Mode::Loop}));
+            QTRY_VERIFY(rowsRolled(s, rows));
+
+            stops[round % 3]();
+            QVERIFY(s.N1->isEnabled());
+            QVERIFY(!s.N2->isEnabled());
+            QCOMPARE(sounds.requests.last(), (Sound{"end.wav", Mode::Once}));
+            const WinnerLog &now = s.winnerLog();
+            QCOMPARE(now.size(), log.size() + rows);
+            QStringList lines{prizes.at(round) + "\r"};
+            for (int r = 0; r < rows; ++r) {
+                const WinnerEntry &e = now.at(log.size() + r);
+                QCOMPARE(e.prizeNumber, prizeNumbers.at(round));
+                QCOMPARE(rowText(s, r), e.number); // revealed in full
+                const QString name = inst.db.column("select Name from Tab_CJ where Tel = '" + e.number + "'").first();
+                lines << e.number + "      " + name + "\r";
+            }
+            QCOMPARE(s.AdvAlertWindow1->lines(), lines);
+            QVERIFY(s.AdvAlertWindow1->isVisible());
+            log = now;
+            marked += rows;
+            QCOMPARE(inst.db.column("select count(*) from Tab_CJ where ZT = '1'"), QStringList{QString::number(marked)});
+        }
+        QCOMPARE(sounds.requests.size(), 12);
+        QCOMPARE(dialogs.messages.size(), 0);
+
+        // The seventh start: the draw is over; the screen closes without a sound.
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(dialogs.texts(), QStringList{Done});
+        QCOMPARE(dialogs.messages.first().caption, QStringLiteral("完毕!"));
+        QVERIFY(dialogs.messages.first().icon == Dialogs::Icon::Information);
+        QCOMPARE(sounds.requests.size(), 12);
+    });
+    QVERIFY(!stillOpen);
+
+    // The results page: every place with its winner, in draw order.
+    QCOMPARE(w.AdvOfficePager2->currentIndex(), 2);
+    QCOMPARE(gridColumn(w.GridResult, 0), (QStringList{"1", "2", "3", "4", "5", "6", "7", "8"}));
+    QCOMPARE(gridColumn(w.GridResult, 1),
+             (QStringList{"一等奖", "一等奖", "二等奖", "二等奖", "二等奖", "二等奖", "二等奖", "三等奖"}));
+    QCOMPARE(gridColumn(w.GridResult, 2), (QStringList{"电视", "电视", "冰箱", "冰箱", "冰箱", "冰箱", "冰箱", "手机"}));
+    QStringList tels, names;
+    for (const WinnerEntry &e : log) {
+        tels << e.number;
+        names << inst.db.column("select Name from Tab_CJ where Tel = '" + e.number + "'").first();
+    }
+    QCOMPARE(gridColumn(w.GridResult, 3), tels);
+    QCOMPARE(gridColumn(w.GridResult, 4), names);
+    QCOMPARE(gridColumn(w.GridResult, 5), QStringList(8, QString()));
+    QCOMPARE(inst.db.column("select Tel from Tab_CJ where ZT = '1' order by Tel"), [&] {
+        QStringList sorted = tels;
+        sorted.sort();
+        return sorted;
+    }());
+    checkAllCentred(w.GridResult);
+}
+
+void TestDrawScreen::exitDuringRollingRound()
+{
+    Installation inst;
+    inst.db.addManyParticipants(10);
+    inst.db.addPrizes({{"一等奖", "3", "1", "电视", ""}});
+    ScriptedDialogs dialogs;
+    dialogs.answers = {false, true}; // the first exit is cancelled, the second confirmed
+    FakeSoundPlayer sounds;
+    Tfmraffle w;
+    w.show();
+    QString first;
+    const bool stillOpen = runDraw(w, [&](TfmCJ &s) {
+        s.N1->trigger();
+        QTRY_VERIFY(rowsRolled(s, 1));
+        s.N2->trigger();
+        first = s.winnerLog().value(0).number;
+        s.N1->trigger();
+        QTRY_VERIFY(rowsRolled(s, 1));
+
+        s.N3->trigger(); // cancelled: the round goes on rolling
+        QVERIFY(s.isVisible());
+        QVERIFY(s.engine().isRolling());
+        s.N3->trigger();
+        QCOMPARE(dialogs.messages.size(), 2);
+        for (const ScriptedDialogs::Message &m : dialogs.messages) {
+            QCOMPARE(m.text, QStringLiteral("退出后则此次抽奖完毕，重新进入则进行重新抽奖！"));
+            QCOMPARE(m.caption, QStringLiteral("是否确定退出"));
+            QVERIFY(m.icon == Dialogs::Icon::Information);
+            QVERIFY(m.buttons == Dialogs::Buttons::OkCancel);
+        }
+        QVERIFY(!s.engine().isRolling());
+        QVERIFY(rowText(s, 0).contains(QLatin1String("***"))); // no reveal
+        QCOMPARE(s.winnerLog().size(), 1);
+    });
+    QVERIFY(!stillOpen);
+    QCOMPARE(sounds.requests.last(), (Sound{"stop.wav", Mode::Once}));
+    QCOMPARE(sounds.requests.size(), 4);
+    QCOMPARE(inst.db.column("select Tel from Tab_CJ where ZT is not null"), QStringList{first});
+    QCOMPARE(gridColumn(w.GridResult, 3), (QStringList{first, "", ""}));
+}
+
+void TestDrawScreen::popupCommands()
+{
+    Installation inst;
+    inst.db.addManyParticipants(5);
+    inst.db.addPrizes({{"一等奖", "1", "1", "", ""}, {"二等奖", "0", "1", "", ""}});
+    ScriptedDialogs dialogs;
+    FakeSoundPlayer sounds;
+    TfmCJ s;
+    s.show();
+    QCOMPARE(s.AdvPopupMenu1->actions(), (QList<QAction *>{s.N1, s.N2, s.N3}));
+    QCOMPARE(s.N1->text(), QStringLiteral("开始"));
+    QCOMPARE(s.N2->text(), QStringLiteral("停止"));
+    QCOMPARE(s.N3->text(), QStringLiteral("退出"));
+    auto states = [&] { return QList<bool>{s.N1->isEnabled(), s.N2->isEnabled(), s.N3->isEnabled()}; };
+    QCOMPARE(states(), (QList<bool>{true, false, true}));
+
+    // The right button opens the popup over the background and over a tile.
+    for (QWidget *target : {static_cast<QWidget *>(s.Image1), static_cast<QWidget *>(s.DigitTiles.at(0))}) {
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), target->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(target, &event);
+        QVERIFY(s.AdvPopupMenu1->isVisible());
+        s.AdvPopupMenu1->hide();
+    }
+
+    s.N1->trigger();
+    QCOMPARE(states(), (QList<bool>{false, true, true}));
+    s.N2->trigger();
+    QCOMPARE(states(), (QList<bool>{true, false, true}));
+    // A prize without quantity: the message, and the next toggle is a stop.
+    s.N1->trigger();
+    QCOMPARE(dialogs.texts(), QStringList{Done});
+    QVERIFY(s.isVisible());
+    QCOMPARE(states(), (QList<bool>{false, true, true}));
+    QCOMPARE(s.AdvAlertWindow1->lines(), QStringList{"二等奖\r"});
+    const int before = int(sounds.requests.size());
+    QTest::mouseClick(s.Image1, Qt::LeftButton);
+    QCOMPARE(states(), (QList<bool>{true, false, true}));
+    QCOMPARE(sounds.requests.mid(before), (QList<Sound>{{"end.wav", Mode::Once}}));
+    QVERIFY(s.AdvAlertWindow1->isVisible());
+}
+
+void TestDrawScreen::roundRows_data()
+{
+    QTest::addColumn<QString>("quantity");
+    QTest::addColumn<QString>("rs");
+    QTest::addColumn<QList<int>>("rounds"); // rows of each round; -1: refused
+    QTest::newRow("ten rows") << "10" << "10" << QList<int>{10};
+    QTest::newRow("three rows") << "3" << "5" << QList<int>{3};
+    QTest::newRow("eleven rows refused") << "11" << "11" << QList<int>{-1, -1};
+    QTest::newRow("ten, then a remainder of one") << "21" << "10" << QList<int>{10, 10, 1};
+    QTest::newRow("rows of eleven, refused before counting") << "12" << "11" << QList<int>{-1};
+}
+
+void TestDrawScreen::roundRows()
+{
+    QFETCH(QString, quantity);
+    QFETCH(QString, rs);
+    QFETCH(QList<int>, rounds);
+    Installation inst;
+    inst.db.addManyParticipants(40);
+    inst.db.addPrizes({{"特等奖", quantity, rs, "", ""}});
+    ScriptedDialogs dialogs;
+    FakeSoundPlayer sounds;
+    TfmCJ s;
+    s.show();
+    int recorded = 0;
+    for (int rows : rounds) {
+        dialogs.messages.clear();
+        const int soundsBefore = int(sounds.requests.size());
+        s.N1->trigger();
+        if (rows < 0) {
+            QCOMPARE(dialogs.messages.size(), 1);
+            const QString text = dialogs.messages.first().text;
+            QVERIFY2(text.contains(QStringLiteral("“特等奖”这一轮要抽11人")) && text.contains(QStringLiteral("最多抽10人")),
+                     qPrintable(text));
+            QCOMPARE(dialogs.messages.first().caption, QStringLiteral("提示!"));
+            QVERIFY(dialogs.messages.first().icon == Dialogs::Icon::Warning);
+            // Nothing counted, nothing shown or played; the next toggle is a start again.
+            QCOMPARE(s.engine().schedule().CurPrize(), 0);
+            QCOMPARE(s.engine().schedule().CurRound(), 0);
+            QCOMPARE(shownTiles(s), 0);
+            QCOMPARE(sounds.requests.size(), soundsBefore);
+            QVERIFY(s.N1->isEnabled());
+            QVERIFY(!s.N2->isEnabled());
+            QVERIFY(!s.engine().isRolling());
+            continue;
+        }
+        QCOMPARE(dialogs.messages.size(), 0);
+        QVERIFY(firstTilesShown(s, rows * 11));
+        QTRY_VERIFY(rowsRolled(s, rows));
+        s.N2->trigger();
+        recorded += rows;
+        QCOMPARE(s.winnerLog().size(), recorded);
+    }
+}
+
+void TestDrawScreen::keys_data()
+{
+    QTest::addColumn<bool>("onTile"); // a tile has the focus, else the screen itself
+    QTest::addColumn<int>("key");
+    QTest::addColumn<bool>("afterPress");   // the start action has run after the press
+    QTest::addColumn<bool>("afterRelease"); // ... after the release
+    QTest::newRow("Enter on a tile") << true << int(Qt::Key_Return) << false << true;
+    QTest::newRow("keypad Enter on a tile") << true << int(Qt::Key_Enter) << false << true;
+    QTest::newRow("Space on a tile") << true << int(Qt::Key_Space) << false << true;
+    QTest::newRow("Enter on the screen") << false << int(Qt::Key_Return) << true << true;
+    QTest::newRow("Space on the screen") << false << int(Qt::Key_Space) << false << false;
+    QTest::newRow("Escape on the screen") << false << int(Qt::Key_Escape) << false << false;
+    QTest::newRow("a digit on a tile") << true << int(Qt::Key_5) << false << false;
+}
+
+void TestDrawScreen::keys()
+{
+    QFETCH(bool, onTile);
+    QFETCH(int, key);
+    QFETCH(bool, afterPress);
+    QFETCH(bool, afterRelease);
+    Installation inst;
+    inst.db.addManyParticipants(5);
+    inst.db.addPrizes({{"一等奖", "1", "1", "", ""}});
+    ScriptedDialogs dialogs;
+    FakeSoundPlayer sounds;
+    TfmCJ s;
+    s.show();
+    QVERIFY(QTest::qWaitForWindowActive(&s));
+    QWidget *target = onTile ? static_cast<QWidget *>(s.DigitTiles.first()) : static_cast<QWidget *>(&s);
+    target->setFocus();
+    QCOMPARE(QApplication::focusWidget(), target);
+    QTest::keyPress(target, Qt::Key(key));
+    QCOMPARE(!s.N1->isEnabled(), afterPress);
+    // The release of the same press, wherever the focus went meanwhile.
+    QTest::keyRelease(QApplication::focusWidget() ? QApplication::focusWidget() : target, Qt::Key(key));
+    QCOMPARE(!s.N1->isEnabled(), afterRelease);
+    QVERIFY(s.isVisible());
+}
+
+void TestDrawScreen::ShowTileRow_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("captions"); // the row's tiles
+    QTest::newRow("masked number") << 0 << "1380***0001" << QStringList{"1", "3", "8", "0", "*", "*", "*", "0", "0", "0", "1"};
+    QTest::newRow("seven characters") << 2 << "abcd***" << QStringList{"a", "b", "c", "d", "*", "*", "*", "", "", "", ""};
+    QTest::newRow("longer than a row") << 9 << " 13800000001" << QStringList{" ", "1", "3", "8", "0", "0", "0", "0", "0", "0", "0"};
+    QTest::newRow("empty") << 1 << "" << QStringList(11, QString());
+    QTest::newRow("the lone eleventh row") << 10 << "13800000001" << QStringList{"1"};
+}
+
+void TestDrawScreen::ShowTileRow()
+{
+    QFETCH(int, row);
+    QFETCH(QString, text);
+    QFETCH(QStringList, captions);
+    Installation inst;
+    TfmCJ s;
+    for (int r = 0; r <= 10; ++r)
+        s.ShowTileRow(r, QStringLiteral("xxxxxxxxxxx"));
+    s.ShowTileRow(row, text);
+    QStringList got;
+    for (int i = row * 11; i < qMin(row * 11 + 11, int(TfmCJ::TileCount)); ++i)
+        got << s.DigitTiles.at(i)->caption();
+    QCOMPARE(got, captions);
+    // The other rows keep what they showed, hidden or not.
+    QCOMPARE(rowText(s, row == 0 ? 1 : 0), QStringLiteral("xxxxxxxxxxx"));
+}
+
+void TestDrawScreen::tilesAndScreen()
+{
+    Installation inst;
+    ScriptedDialogs dialogs;
+    TfmCJ s;
+    s.show();
+    QVERIFY(QTest::qWaitForWindowActive(&s));
+    QCOMPARE(dialogs.messages.size(), 0); // the tile face was found
+    QCOMPARE(s.DigitTiles.size(), 111);
+    struct Expect { int index, left, top; };
+    for (const Expect &e : {Expect{0, 20, 100}, Expect{10, 440, 100}, Expect{11, 20, 142}, Expect{109, 440, 478},
+                            Expect{110, 20, 520}}) {
+        const DigitTile *t = s.DigitTiles.at(e.index);
+        QCOMPARE(t->index(), e.index);
+        QCOMPARE(t->pos(), QPoint(e.left, e.top));
+        QCOMPARE(t->size(), QSize(0, 41)); // hidden
+        QVERIFY(t->caption().isEmpty());
+    }
+    QCOMPARE(s.windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
+    QCOMPARE(s.Image1->geometry(), s.rect());
+    // 20 points at 96 dpi, drawn as if at 80 dpi: 32 pixels, bold.
+    if (s.logicalDpiY() == 96)
+        QCOMPARE(s.DigitTiles.at(0)->captionFont().pixelSize(), 32);
+    QVERIFY(s.DigitTiles.at(0)->captionFont().bold());
+    // Tiles are tab stops in index order, also while hidden.
+    s.DigitTiles.at(0)->setFocus();
+    QTest::keyClick(s.DigitTiles.at(0), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), s.DigitTiles.at(1));
+}
+
+void TestDrawScreen::missingTileFace()
+{
+    TestDb db; // no cj.bmp beside the executable
+    db.addManyParticipants(3);
+    db.addPrizes({{"一等奖", "1", "1", "", ""}});
+    ScriptedDialogs dialogs;
+    FakeSoundPlayer sounds;
+    TfmCJ s;
+    QCOMPARE(dialogs.messages.size(), 1);
+    QVERIFY(dialogs.messages.first().text.startsWith(
+        QStringLiteral("Cannot load the picture \"%1/cj.bmp\"").arg(db.binDir())));
+    // The screen goes on with plain tiles.
+    s.show();
+    s.N1->trigger();
+    QVERIFY(firstTilesShown(s, 11));
+    QTRY_VERIFY(rowsRolled(s, 1));
+    s.N2->trigger();
+    QCOMPARE(s.winnerLog().size(), 1);
+}
+
+void TestDrawScreen::settingsUsed_data()
+{
+    QTest::addColumn<QString>("ini"); // %1: a picture that exists
+    QTest::addColumn<QSize>("picture");
+    QTest::addColumn<QString>("drawMusic"); // %1: the executable's folder
+    QTest::addColumn<QString>("winMusic");
+    QTest::addColumn<QString>("error");
+    const QSize builtIn(2130, 1599);
+    QTest::newRow("no settings") << QString() << builtIn << "%1/start.wav" << "end.wav" << QString();
+    QTest::newRow("blanks only") << "[System]\r\nPicture=   \r\nCJMusic= \r\nZJMusic=\t\r\n" << builtIn << "%1/start.wav"
+                                 << "end.wav" << QString();
+    QTest::newRow("all set") << "[System]\r\nPicture=%1\r\nCJMusic=/srv/roll.wav\r\nZJMusic=win.wav\r\n" << QSize(64, 48)
+                             << "/srv/roll.wav" << "win.wav" << QString();
+    QTest::newRow("picture missing") << "[System]\r\nPicture=/srv/none.jpg\r\n" << builtIn << "%1/start.wav" << "end.wav"
+                                     << "Cannot load the picture \"/srv/none.jpg\"";
+}
+
+void TestDrawScreen::settingsUsed()
+{
+    QFETCH(QString, ini);
+    QFETCH(QSize, picture);
+    QFETCH(QString, drawMusic);
+    QFETCH(QString, winMusic);
+    QFETCH(QString, error);
+    Installation inst;
+    inst.db.addManyParticipants(3);
+    inst.db.addPrizes({{"一等奖", "1", "1", "", ""}});
+    const QString picturePath = inst.db.root() + QStringLiteral("/stage.png");
+    QImage(64, 48, QImage::Format_RGB32).save(picturePath);
+    if (!ini.isNull()) {
+        QFile f(inst.db.settingsFile());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QString(ini).replace(QLatin1String("%1"), picturePath).toUtf8());
+    }
+    ScriptedDialogs dialogs;
+    FakeSoundPlayer sounds;
+    TfmCJ s;
+    QCOMPARE(s.Image1->picture().size(), picture);
+    if (error.isEmpty()) {
+        QCOMPARE(dialogs.messages.size(), 0);
+    } else {
+        QCOMPARE(dialogs.messages.size(), 1);
+        QVERIFY2(dialogs.messages.first().text.startsWith(error), qPrintable(dialogs.messages.first().text));
+        QVERIFY(dialogs.messages.first().icon == Dialogs::Icon::Error);
+    }
+    s.show();
+    s.N1->trigger();
+    QTRY_VERIFY(rowsRolled(s, 1));
+    s.N2->trigger();
+    drawMusic.replace(QLatin1String("%1"), inst.db.binDir());
+    QCOMPARE(sounds.requests, (QList<Sound>{{drawMusic, Mode::Loop}, {winMusic, Mode::Once}}));
+}
+
+void TestDrawScreen::notificationWindow()
+{
+    Installation inst;
+    inst.db.addManyParticipants(3);
+    inst.db.addPrizes({{"一等奖", "1", "1", "", ""}});
+    ScriptedDialogs dialogs;
+    FakeSoundPlayer sounds;
+    TfmCJ s;
+    s.show();
+    QVERIFY(QTest::qWaitForWindowActive(&s));
+    AlertWindow *a = s.AdvAlertWindow1;
+    QVERIFY(a->isVisible());
+    QCOMPARE(a->displayLines(), (QStringList{"  温馨提示:", "  你可以点击鼠标左键或Enter", "  键进行开始和结束操作!"}));
+    QVERIFY(a->windowFlags() & Qt::WindowDoesNotAcceptFocus);
+    QVERIFY(a->windowFlags() & Qt::WindowStaysOnTopHint);
+    QVERIFY(a->testAttribute(Qt::WA_ShowWithoutActivating));
+    QCOMPARE(QApplication::activeWindow(), &s); // the screen keeps the keyboard
+    // Lower right corner of the work area, sized to its text.
+    const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
+    QCOMPARE(a->frameGeometry().bottomRight(), work.bottomRight());
+    QVERIFY(a->width() >= a->fontMetrics().horizontalAdvance(QStringLiteral("  你可以点击鼠标左键或Enter")));
+    // It fades in to 220 of 255 by steps of 2 every 10 ms, and stays.
+    QVERIFY(a->isFading());
+    QVERIFY(a->opacityStep() < AlertWindow::TargetOpacity);
+    QTRY_COMPARE_WITH_TIMEOUT(a->opacityStep(), AlertWindow::TargetOpacity, 5000);
+    QVERIFY(!a->isFading());
+    QCOMPARE(qRound(a->windowOpacity() * 255), 220);
+    QVERIFY(a->isVisible());
+    // Its close button hides it; a start hides it too and leaves the prize line alone.
+    QTest::mouseClick(a->closeButton(), Qt::LeftButton);
+    QVERIFY(!a->isVisible());
+    a->showAlert();
+    s.N1->trigger();
+    QVERIFY(!a->isVisible());
+    QVERIFY(!a->isFading());
+    QCOMPARE(a->displayLines(), QStringList{"一等奖"});
+    QTRY_VERIFY(rowsRolled(s, 1));
+    s.N2->trigger();
+    QVERIFY(a->isVisible());
+    QCOMPARE(a->displayLines().size(), 2);
+    QCOMPARE(a->frameGeometry().bottomRight(), work.bottomRight());
+}
+
+// A round that yields nobody (a prize with 0 winners per round) leaves its own place empty;
+// the next prize's winner still stands at that prize.
+void TestDrawScreen::resultsPairedByPrize()
+{
+    Installation inst;
+    inst.db.addManyParticipants(5);
+    inst.db.addPrizes({{"一等奖", "1", "1", "A", ""}, {"二等奖", "1", "0", "B", ""}, {"三等奖", " 2 ", "1", "C", ""}});
+    ScriptedDialogs dialogs;
+    FakeSoundPlayer sounds;
+    Tfmraffle w;
+    w.GridSetJX->setCell(2, 3, QStringLiteral(" 2 ")); // blanks around a number in the grid
+    w.show();
+    WinnerLog log;
+    QVERIFY(!runDraw(w, [&](TfmCJ &s) {
+        for (int round = 0; round < 4; ++round) {
+            QTest::mouseClick(s.Image1, Qt::LeftButton);
+            if (round == 1) {
+                QTRY_COMPARE(dialogs.texts(), QStringList{QStringLiteral("抽奖人数必须大于0!")});
+                QCOMPARE(dialogs.messages.first().caption, QStringLiteral("提示!"));
+                QCOMPARE(shownTiles(s), 0);
+            } else {
+                QTRY_VERIFY(rowsRolled(s, 1));
+            }
+            QTest::mouseClick(s.Image1, Qt::LeftButton);
+        }
+        log = s.winnerLog();
+        QTest::mouseClick(s.Image1, Qt::LeftButton);
+    }));
+    QCOMPARE(log.size(), 3);
+    QCOMPARE(gridColumn(w.GridResult, 1), (QStringList{"一等奖", "二等奖", "三等奖", "三等奖"}));
+    QCOMPARE(gridColumn(w.GridResult, 3), (QStringList{log.at(0).number, "", log.at(1).number, log.at(2).number}));
+
+    // The next build starts from an empty table: fewer places, no winners of the last draw.
+    w.GridSetJX->setCell(2, 3, QString());
+    dialogs.answers = {true};
+    QVERIFY(!runDraw(w, [&](TfmCJ &s) { s.N3->trigger(); }));
+    QCOMPARE(gridColumn(w.GridResult, 1), (QStringList{"一等奖", "二等奖"}));
+    QCOMPARE(gridColumn(w.GridResult, 3), (QStringList{"", ""}));
+    QCOMPARE(gridColumn(w.GridResult, 4), (QStringList{"", ""}));
+    checkAllCentred(w.GridResult);
+
+    // A quantity that is not a number ends the build at its row, reported, not numbered.
+    w.GridSetJX->setCell(2, 2, QStringLiteral("三"));
+    dialogs.messages.clear();
+    QVERIFY(!runDraw(w, [&](TfmCJ &s) { s.N3->trigger(); }));
+    QCOMPARE(dialogs.texts().last(), QStringLiteral("'三' is not a valid integer value."));
+    QCOMPARE(w.AdvOfficePager2->currentIndex(), 2);
+    QCOMPARE(gridColumn(w.GridResult, 1), QStringList{"一等奖"});
+    QCOMPARE(gridColumn(w.GridResult, 0), QStringList{""});
+}
+
+void TestDrawScreen::deleteResultRow_data()
+{
+    QTest::addColumn<int>("row");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QStringList>("prizes"); // column 1 afterwards
+    QTest::newRow("place 3 of 6, confirmed") << 3 << true << QStringList{"A", "A", "C", "C", "C"};
+    QTest::newRow("place 3 of 6, cancelled") << 3 << false << QStringList{"A", "A", "B", "C", "C", "C"};
+    QTest::newRow("last place, confirmed") << 6 << true << QStringList{"A", "A", "B", "C", "C"};
+}
+
+void TestDrawScreen::deleteResultRow()
+{
+    QFETCH(int, row);
+    QFETCH(bool, ok);
+    QFETCH(QStringList, prizes);
+    Installation inst;
+    inst.db.addManyParticipants(3);
+    inst.db.addPrizes({{"A", "2", "1", "", ""}, {"B", "1", "1", "", ""}, {"C", "3", "1", "", ""}});
+    ScriptedDialogs dialogs;
+    FakeSoundPlayer sounds;
+    Tfmraffle w;
+    w.show();
+    dialogs.answers = {true};
+    QVERIFY(!runDraw(w, [&](TfmCJ &s) { s.N3->trigger(); }));
+    dialogs.messages.clear();
+    dialogs.answers = {ok};
+    w.GridResult->setCurrentCell(1, row);
+    QTest::mouseClick(w.AdvGlowButton3, Qt::LeftButton);
+    QCOMPARE(dialogs.texts(), QStringList{QStringLiteral(" 确定删除所选记录？")});
+    QCOMPARE(dialogs.messages.first().caption, QStringLiteral("删除记录"));
+    QVERIFY(dialogs.messages.first().buttons == Dialogs::Buttons::OkCancel);
+    QCOMPARE(gridColumn(w.GridResult, 1), prizes);
+    QStringList numbers;
+    for (int i = 1; i <= prizes.size(); ++i)
+        numbers << QString::number(i);
+    QCOMPARE(gridColumn(w.GridResult, 0), numbers);
+    checkAllCentred(w.GridResult);
+
+    // Deleting down to the header row; then the command does nothing, not even ask.
+    dialogs.answers = QList<bool>(10, true);
+    for (int i = 0; i < 10 && w.GridResult->RowCount() > 1; ++i)
+        QTest::mouseClick(w.AdvGlowButton3, Qt::LeftButton);
+    dialogs.messages.clear();
+    QTest::mouseClick(w.AdvGlowButton3, Qt::LeftButton);
+    QCOMPARE(dialogs.messages.size(), 0);
+    QCOMPARE(w.GridResult->RowCount(), 1);
+    QCOMPARE(inst.db.column("select count(*) from Tab_CJ where ZT is not null"), QStringList{"0"});
+}
+
+QTEST_MAIN(TestDrawScreen)
+#include "tst_drawscreen.moc"
