@@ -9,6 +9,7 @@ PACKAGES=(
     libsqlite3-dev libfreexl-dev libxlsxwriter-dev libgsf-1-dev
     fonts-wqy-microhei
     xvfb xauth
+    python3-xlrd  # the spreadsheet tests cross-check our .xls files with it
 )
 missing=()
 for p in "${PACKAGES[@]}"; do
