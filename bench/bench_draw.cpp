@@ -1,6 +1,7 @@
 // Figures of the draw engine over 100,000 participants: row hand-overs per second, the stop's
 // latency from request to the worker's end, and one pass's query. Prints one line per figure.
 
+#include "TestDb.h"
 #include "HandoverBench.h"
 
 #include "data/AppPaths.h"
@@ -10,7 +11,6 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QRandomGenerator>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <sqlite3.h>
@@ -27,26 +27,6 @@ public:
     void ShowTileRow(int, const QString &) override {}
     void showWarning(const QString &, const QString &) override {}
 };
-
-void fillParticipants(const QString &file, int n)
-{
-    TDBLink link(file);
-    sqlite3 *db = link.handle();
-    sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
-    sqlite3_stmt *insert = nullptr;
-    sqlite3_prepare_v2(db, "insert into Tab_CJ(xh, Tel, Name) values(?, ?, ?)", -1, &insert, nullptr);
-    for (int i = 0; i < n; ++i) {
-        const QByteArray tel = QByteArray::number(13800000000LL + i);
-        const QByteArray name = QStringLiteral("参选人%1").arg(i + 1).toUtf8();
-        sqlite3_bind_int(insert, 1, i + 1);
-        sqlite3_bind_text(insert, 2, tel.constData(), int(tel.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 3, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
-}
 
 double threadCpuMillis()
 {
@@ -99,12 +79,9 @@ std::vector<double> stopLatencies(int trials, bool intoNextPass)
 int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
-    QTemporaryDir root;
-    QDir(root.path()).mkpath(QStringLiteral("bin"));
-    const QString file = root.path() + QStringLiteral("/DB/CJ.mdb");
-    TDBLink::createIfMissing(file);
-    AppPaths::setExeDirForTesting(root.path() + QStringLiteral("/bin"));
-    fillParticipants(file, Participants);
+    TestDb db;
+    db.addManyParticipants(Participants);
+    const QString file = db.dbFile();
 
     {
         // Wall time is what the roll sees; the processor time of the thread tells the work

@@ -4,6 +4,7 @@
 // Prints the median of several runs per figure, and how often a tile was really repainted
 // meanwhile (the hand-overs are worth little if the screen does not show them).
 
+#include "TestDb.h"
 #include "HandoverBench.h"
 
 #include "data/AppPaths.h"
@@ -18,7 +19,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
@@ -29,28 +29,6 @@ namespace {
 constexpr int Participants = 100000;
 constexpr int Handovers = 20000;
 constexpr int Runs = 7;
-
-void fillDatabase(const QString &file)
-{
-    TDBLink::createIfMissing(file);
-    TDBLink link(file);
-    sqlite3 *db = link.handle();
-    sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
-    sqlite3_stmt *insert = nullptr;
-    sqlite3_prepare_v2(db, "insert into Tab_CJ(xh, Tel, Name) values(?, ?, ?)", -1, &insert, nullptr);
-    for (int i = 0; i < Participants; ++i) {
-        const QByteArray tel = QByteArray::number(13800000000LL + i);
-        const QByteArray name = QStringLiteral("参选人%1").arg(i + 1).toUtf8();
-        sqlite3_bind_int(insert, 1, i + 1);
-        sqlite3_bind_text(insert, 2, tel.constData(), int(tel.size()), SQLITE_TRANSIENT);
-        sqlite3_bind_text(insert, 3, name.constData(), int(name.size()), SQLITE_TRANSIENT);
-        sqlite3_step(insert);
-        sqlite3_reset(insert);
-    }
-    sqlite3_finalize(insert);
-    sqlite3_exec(db, "insert into Tab_Set(xh, name, quantity, rs) values(1, '一等奖', '10', '10'); commit", nullptr,
-                 nullptr, nullptr);
-}
 
 /// Counts the paint events of one tile.
 class PaintCounter final : public QObject
@@ -87,12 +65,10 @@ int main(int argc, char *argv[])
                 previous(type, context, text);
         });
 
-    QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("bin"));
-    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/cj.bmp"),
-                dir.path() + QStringLiteral("/bin/cj.bmp"));
-    fillDatabase(dir.path() + QStringLiteral("/DB/CJ.mdb"));
-    AppPaths::setExeDirForTesting(dir.path() + QStringLiteral("/bin"));
+    TestDb db;
+    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/cj.bmp"), db.binDir() + QStringLiteral("/cj.bmp"));
+    db.addManyParticipants(Participants);
+    db.addPrizes({{QStringLiteral("一等奖"), QStringLiteral("10"), QStringLiteral("10"), QString(), QString()}});
 
     ScriptedDialogs dialogs;
     FakeSoundPlayer sounds;

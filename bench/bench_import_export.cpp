@@ -1,9 +1,8 @@
 // Import and export through the main window's own handlers: a 100,000-row .xlsx and a
 // 60,000-row .xls imported, and the same grids exported to each format. Prints medians, and
 // the ratio to LibreOffice converting the same file to CSV when LibreOffice is installed.
+#include "TestDb.h"
 #include "app/frmRaffle.h"
-#include "data/AppPaths.h"
-#include "data/Unit_DBLink.h"
 #include "spreadsheet/SheetWriter.h"
 #include "ui/Dialogs.h"
 #include "ui/ErrorHandler.h"
@@ -13,7 +12,6 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QTemporaryDir>
 #include <QTextStream>
 
 #include <algorithm>
@@ -82,10 +80,8 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     CjApplication app(argc, argv);
-    QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("bin"));
-    AppPaths::setExeDirForTesting(dir.path() + QStringLiteral("/bin"));
-    TDBLink::createIfMissing(dir.path() + QStringLiteral("/DB/CJ.mdb"));
+    TestDb db;
+    const QDir dir(db.root());
     ScriptedDialogs dialogs;
     Tfmraffle window;
     QTextStream out(stdout);

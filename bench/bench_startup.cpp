@@ -1,6 +1,7 @@
 // Start-up to the main window shown, with 100,000 participants and 50 prize levels.
 // The parent times a fresh process of itself (library loading included) from its start to the
 // window being shown, several times, and prints the medians of time and peak resident memory.
+#include "TestDb.h"
 #include "app/frmRaffle.h"
 #include "data/AppPaths.h"
 #include "data/Unit_DBLink.h"
@@ -10,12 +11,10 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
 #include <algorithm>
-#include <sqlite3.h>
 
 namespace {
 
@@ -33,38 +32,6 @@ QString peakResidentKb()
             return QString::fromLatin1(line.mid(6).trimmed().split(' ').first());
     }
     return QStringLiteral("0");
-}
-
-void fillDatabase(const QString &file)
-{
-    TDBLink::createIfMissing(file);
-    TDBLink link(file);
-    sqlite3 *db = link.handle();
-    sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
-    sqlite3_stmt *s = nullptr;
-    sqlite3_prepare_v2(db, "insert into Tab_CJ(xh, Tel, Name, Comment) values(?, ?, ?, ?)", -1, &s, nullptr);
-    for (int i = 1; i <= Participants; ++i) {
-        const QByteArray tel = QByteArray::number(13800000000LL + i);
-        const QByteArray name = QStringLiteral("参选人%1").arg(i).toUtf8();
-        sqlite3_bind_int(s, 1, i);
-        sqlite3_bind_text(s, 2, tel.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 3, name.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_bind_text(s, 4, "销售部", -1, SQLITE_STATIC);
-        sqlite3_step(s);
-        sqlite3_reset(s);
-    }
-    sqlite3_finalize(s);
-    sqlite3_prepare_v2(db, "insert into Tab_Set(xh, name, quantity, rs, jp) values(?, ?, '5', '1', '奖品')", -1, &s,
-                       nullptr);
-    for (int i = 1; i <= Prizes; ++i) {
-        const QByteArray name = QStringLiteral("%1等奖").arg(i).toUtf8();
-        sqlite3_bind_int(s, 1, i);
-        sqlite3_bind_text(s, 2, name.constData(), -1, SQLITE_TRANSIENT);
-        sqlite3_step(s);
-        sqlite3_reset(s);
-    }
-    sqlite3_finalize(s);
-    sqlite3_exec(db, "commit", nullptr, nullptr, nullptr);
 }
 
 int child(int argc, char **argv, const QString &binDir)
@@ -95,10 +62,13 @@ int main(int argc, char *argv[])
         return child(argc, argv, QString::fromLocal8Bit(argv[2]));
 
     QCoreApplication app(argc, argv);
-    QTemporaryDir dir;
-    QDir(dir.path()).mkpath(QStringLiteral("bin"));
-    const QString binDir = dir.path() + QStringLiteral("/bin");
-    fillDatabase(dir.path() + QStringLiteral("/DB/CJ.mdb"));
+    TestDb db;
+    const QString binDir = db.binDir();
+    db.addManyParticipants(Participants);
+    QList<QStringList> prizes;
+    for (int i = 1; i <= Prizes; ++i)
+        prizes.append({QStringLiteral("%1等奖").arg(i), QStringLiteral("5"), QStringLiteral("1"), QStringLiteral("奖品"), QString()});
+    db.addPrizes(prizes);
 
     QList<double> seconds, megabytes;
     for (int run = 0; run < Runs; ++run) {

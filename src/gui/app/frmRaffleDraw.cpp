@@ -44,10 +44,8 @@ private:
 
 void numberAndCentre(StringGrid *grid)
 {
-    StringGridModel *model = grid->grid();
-    for (int r = 1; r < model->RowCount(); ++r)
-        model->setCell(0, r, QString::number(r));
-    model->centreAll();
+    grid->grid()->numberRows();
+    grid->grid()->centreAll();
 }
 
 /// Lays the results out from the prize grid and fills in the winners of the draw that has
