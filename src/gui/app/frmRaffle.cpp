@@ -221,6 +221,7 @@ void Tfmraffle::qqClick()
     Grid_CJ->grid()->setDataRows({QStringList()});
     Grid_CJ->grid()->centreAll();
     Grid_CJ->setFixedRows(1);
+    Grid_CJ->setCurrentCell(0, 1);
     Dialogs::information(this, QStringLiteral("清除数据成功"), QStringLiteral("成功！"));
 }
 

@@ -40,7 +40,6 @@ public:
     QAction *N7 = nullptr;                 // 联系我们
 
     // Window state.
-    QString LastPrizeCountText;
     int JXFocusCol = 0;
     int CJFocusCol = 0;
     QString LastCommentText;
