@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
+#include <QAccessible>
 #include <QTest>
 #include <QTimer>
 
@@ -467,6 +468,10 @@ void TestDrawScreen::ShowTileRow()
     QCOMPARE(got, captions);
     // The other rows keep what they showed, hidden or not.
     QCOMPARE(rowText(s, row == 0 ? 1 : 0), QStringLiteral("xxxxxxxxxxx"));
+    // Screen readers find a tile by the character it shows.
+    QAccessibleInterface *tile = QAccessible::queryAccessibleInterface(s.DigitTiles.at(row * 11));
+    QVERIFY(tile);
+    QCOMPARE(tile->text(QAccessible::Name), captions.first());
 }
 
 void TestDrawScreen::tilesAndScreen()
@@ -585,6 +590,7 @@ void TestDrawScreen::notificationWindow()
     AlertWindow *a = s.AdvAlertWindow1;
     QVERIFY(a->isVisible());
     QCOMPARE(a->displayLines(), (QStringList{"  温馨提示:", "  你可以点击鼠标左键或Enter", "  键进行开始和结束操作!"}));
+    QCOMPARE(a->accessibleName(), a->displayLines().join(QLatin1Char('\n')));
     QVERIFY(a->windowFlags() & Qt::WindowDoesNotAcceptFocus);
     QVERIFY(a->windowFlags() & Qt::WindowStaysOnTopHint);
     QVERIFY(a->testAttribute(Qt::WA_ShowWithoutActivating));

@@ -60,6 +60,7 @@ QStringList AlertWindow::displayLines() const
 void AlertWindow::clearText()
 {
     m_lines.clear();
+    setAccessibleName(QString());
     if (isVisible())
         relayout();
 }
@@ -67,6 +68,8 @@ void AlertWindow::clearText()
 void AlertWindow::addLine(const QString &line)
 {
     m_lines.append(line);
+    // Named by what it shows, for screen readers and UI automation.
+    setAccessibleName(displayLines().join(QLatin1Char('\n')));
     if (isVisible())
         relayout();
 }

@@ -1,7 +1,36 @@
 #include "DigitTile.h"
 
+#include <QAccessibleWidget>
 #include <QKeyEvent>
 #include <QPainter>
+
+namespace {
+
+/// Screen readers and UI automation find a tile by the character it shows. The caption is
+/// read when asked, so the roll pays nothing for it.
+class DigitTileAccessible final : public QAccessibleWidget
+{
+public:
+    explicit DigitTileAccessible(DigitTile *tile)
+        : QAccessibleWidget(tile, QAccessible::Button)
+    {
+    }
+    QString text(QAccessible::Text t) const override
+    {
+        if (t == QAccessible::Name)
+            return static_cast<const DigitTile *>(widget())->caption();
+        return QAccessibleWidget::text(t);
+    }
+};
+
+QAccessibleInterface *tileAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("DigitTile") && object && object->isWidgetType())
+        return new DigitTileAccessible(static_cast<DigitTile *>(object));
+    return nullptr;
+}
+
+} // namespace
 
 DigitTile::DigitTile(int index, const QPixmap *face, const QFont *font, QWidget *parent)
     : QAbstractButton(parent)
@@ -9,6 +38,8 @@ DigitTile::DigitTile(int index, const QPixmap *face, const QFont *font, QWidget 
     , m_face(face)
     , m_font(font)
 {
+    static const bool factoryInstalled = (QAccessible::installFactory(tileAccessible), true);
+    Q_UNUSED(factoryInstalled);
     setFocusPolicy(Qt::StrongFocus);
     // The face covers the whole tile: nothing beneath needs painting first.
     const bool covered = face && !face->isNull() && face->width() >= Size && face->height() >= Size
