@@ -1,5 +1,6 @@
 #include "XlsReader.h"
 
+#include "BiffRecords.h"
 #include "Ole2File.h"
 #include "SheetIo.h"
 #include "data/CjError.h"
@@ -21,24 +22,7 @@ namespace {
 
 const QString formatName = QStringLiteral("Excel 97-2003 (.xls)");
 
-enum : quint16 {
-    RecFormula = 0x0006,
-    RecEof = 0x000A,
-    RecFilePass = 0x002F,
-    RecContinue = 0x003C,
-    RecCodePage = 0x0042,
-    RecBoundSheet = 0x0085,
-    RecMulRk = 0x00BD,
-    RecRString = 0x00D6,
-    RecSst = 0x00FC,
-    RecLabelSst = 0x00FD,
-    RecNumber = 0x0203,
-    RecLabel = 0x0204,
-    RecBoolErr = 0x0205,
-    RecString = 0x0207,
-    RecRk = 0x027E,
-    RecBof = 0x0809,
-};
+using namespace Biff;
 
 struct Record
 {

@@ -1,5 +1,6 @@
 #include "XlsWriter.h"
 
+#include "BiffRecords.h"
 #include "SheetIo.h"
 
 #include <QtEndian>
@@ -11,25 +12,8 @@
 
 namespace {
 
-// Record types of the workbook stream.
-enum : quint16 {
-    RecEof = 0x000A,
-    RecCodePage = 0x0042,
-    RecWindow1 = 0x003D,
-    RecFont = 0x0031,
-    RecContinue = 0x003C,
-    RecBoundSheet = 0x0085,
-    RecSst = 0x00FC,
-    RecLabelSst = 0x00FD,
-    RecExtSst = 0x00FF,
-    RecXf = 0x00E0,
-    RecDimensions = 0x0200,
-    RecWindow2 = 0x023E,
-    RecStyle = 0x0293,
-    RecBof = 0x0809,
-};
+using namespace Biff;
 
-constexpr int maxRecordData = 8224; // BIFF8 limit of one record's data
 constexpr quint16 cellXf = 15; // the one cell format, after the 15 style formats
 constexpr quint16 textFormat = 49; // built-in number format "@"
 
@@ -173,7 +157,7 @@ void writeStringTable(Stream &s, const std::vector<QString> &strings, quint32 to
     s.u32(totalCells);
     s.u32(count);
     qsizetype firstString = s.size(); // where string data begins in the current record
-    const auto room = [&] { return maxRecordData - (s.size() - record - 2); };
+    const auto room = [&] { return MaxRecordData - (s.size() - record - 2); };
     const auto nextRecord = [&] {
         s.endRecord(record);
         record = s.beginRecord(RecContinue);
