@@ -1,6 +1,6 @@
 #pragma once
 
-// FreeXL and libgsf read files by name: each input goes to one file in shared memory.
+// libgsf reads files by name: each input goes to one file in shared memory.
 
 #include <QByteArray>
 #include <QFile>

@@ -1,5 +1,5 @@
-#include "data/CjError.h"
-#include "spreadsheet/CsvReader.h"
+#include "core/base/Error.h"
+#include "core/spreadsheet/CsvReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -7,7 +7,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const SheetData sheet = CsvReader::parse(QByteArray(reinterpret_cast<const char *>(data), qsizetype(size)),
                                                  QStringLiteral("fuzz.csv"));
         (void)sheet.cell(sheet.rowCount(), sheet.columnCount());
-    } catch (const CjError &) {
+    } catch (const Error &) {
         // A clear message for a bad file is the expected outcome.
     }
     return 0;

@@ -1,6 +1,6 @@
 #include "FuzzFile.h"
-#include "data/CjError.h"
-#include "spreadsheet/SheetReader.h"
+#include "core/base/Error.h"
+#include "core/spreadsheet/SheetReader.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -8,7 +8,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     try {
         const SheetData sheet = readSheet(path);
         (void)sheet.cell(sheet.rowCount(), sheet.columnCount());
-    } catch (const CjError &) {
+    } catch (const Error &) {
         // A clear message for a bad file is the expected outcome.
     }
     return 0;

@@ -1,4 +1,4 @@
-#include "AppPaths.h"
+#include "core/data/AppPaths.h"
 
 #include <QCoreApplication>
 #include <QDir>

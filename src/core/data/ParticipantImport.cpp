@@ -1,68 +1,44 @@
-#include "ParticipantImport.h"
+#include "core/data/ParticipantImport.h"
 
-#include "Statements.h"
-#include "TextUtil.h"
-#include "Unit_DBLink.h"
-#include "spreadsheet/SheetData.h"
+#include "core/base/Text.h"
+#include "core/spreadsheet/SheetData.h"
 
 #include <QHash>
 
 namespace ParticipantImport {
 
-QList<Row> rowsOf(const SheetData &sheet)
+QList<Participant> rowsOf(const SheetData &sheet)
 {
+    constexpr int PhoneColumn = 2; // B
+    constexpr int NameColumn = 3;
+    constexpr int CommentColumn = 4;
     int last = 1;
     for (int r = sheet.rowCount(); r >= 2; --r) {
-        if (!cj::isBlank(sheet.cell(r, 2)) || !cj::isBlank(sheet.cell(r, 3)) || !cj::isBlank(sheet.cell(r, 4))) {
+        if (!Text::isBlank(sheet.cell(r, PhoneColumn)) || !Text::isBlank(sheet.cell(r, NameColumn))
+            || !Text::isBlank(sheet.cell(r, CommentColumn))) {
             last = r;
             break;
         }
     }
-    QList<Row> rows;
+    QList<Participant> rows;
     rows.reserve(last - 1);
     for (int r = 2; r <= last; ++r)
-        rows.append(Row{sheet.cell(r, 2), sheet.cell(r, 3), sheet.cell(r, 4)});
+        rows.append({sheet.cell(r, PhoneColumn), sheet.cell(r, NameColumn), sheet.cell(r, CommentColumn)});
     return rows;
 }
 
-void replaceParticipants(const QList<Row> &rows, const std::function<void(int)> &onRow)
-{
-    TDBLink link;
-    TDBTransaction transaction(link);
-    TQuery &q = link.Query();
-    q.SQL(Sql::ImportClear);
-    q.ExecSQL();
-    for (int n = 1; n <= rows.size(); ++n) {
-        if (onRow)
-            onRow(n);
-        const Row &row = rows.at(n - 1);
-        q.SQL(Sql::InsertParticipant);
-        q.ExecSQL({n});
-        q.SQL(Sql::SaveParticipant);
-        q.ExecSQL({cj::trimmed(row.tel), cj::trimmed(row.name), cj::trimmed(row.comment), n});
-    }
-    q.SQL(Sql::ImportPurge);
-    q.ExecSQL();
-    transaction.commit();
-}
-
-int duplicatedNumbers(const QList<Row> &rows)
+int duplicatedNumbers(const QList<Participant> &rows)
 {
     QHash<QString, int> seen;
-    for (const Row &row : rows) {
-        const QString tel = cj::trimmed(row.tel);
-        if (!tel.isEmpty())
-            ++seen[tel];
+    for (const Participant &row : rows) {
+        const QString phone = Text::trimmed(row.phone);
+        if (!phone.isEmpty())
+            ++seen[phone];
     }
     int duplicated = 0;
     for (int count : std::as_const(seen))
         duplicated += count > 1 ? 1 : 0;
     return duplicated;
-}
-
-bool progressStepAt(int n, int c)
-{
-    return c < 100 || n % (c / 100) == 0;
 }
 
 } // namespace ParticipantImport

@@ -1,15 +1,17 @@
-#include "DrawEngine.h"
+#include "core/draw/DrawEngine.h"
 
-#include "DrawSurface.h"
-#include "TCJThread.h"
-#include "data/Statements.h"
-#include "data/Unit_DBLink.h"
+#include "core/data/Database.h"
+#include "core/data/DrawStore.h"
+#include "core/data/PrizeStore.h"
+#include "core/draw/DrawSurface.h"
+#include "core/draw/RollWorker.h"
 
 #include <QSet>
 
-DrawEngine::DrawEngine(DrawSurface *surface, QObject *parent)
+DrawEngine::DrawEngine(DrawSurface *surface, Database &db, QObject *parent)
     : QObject(parent)
     , m_surface(surface)
+    , m_db(db)
     , m_keySource(&RollKey::fromSystem)
 {
     Q_ASSERT(surface);
@@ -20,24 +22,9 @@ DrawEngine::~DrawEngine()
     halt();
 }
 
-void DrawEngine::LoadPrizePlan()
+void DrawEngine::loadPlan()
 {
-    m_schedule.LoadPrizePlan();
-}
-
-bool DrawEngine::DrawIsOver() const
-{
-    return m_schedule.DrawIsOver();
-}
-
-QString DrawEngine::PrizeName(int number) const
-{
-    return m_schedule.PrizeName(number);
-}
-
-RoundOutcome DrawEngine::BeginRound()
-{
-    return m_schedule.BeginRound();
+    m_schedule.setPlan(PrizeStore(m_db).loadAll());
 }
 
 void DrawEngine::setKeySource(RollKeySource source)
@@ -49,11 +36,12 @@ void DrawEngine::startRound(int roundRows)
 {
     halt();
     m_worker.reset();
-    m_rollSlots.fill(QString());
-    m_roundRows = qMin(roundRows, int(TCJThread::MaxRoundRows));
+    m_lastShown.fill(QString());
+    m_roundRows = qMin(roundRows, int(RollWorker::MaxRoundRows));
     m_roundPrize = m_schedule.roundPrizeNumber();
     m_revealDue = m_roundRows > 0;
-    m_worker = std::make_unique<TCJThread>(m_roundRows, m_rollSlots.data(), m_surface, m_keySource());
+    m_worker = std::make_unique<RollWorker>(m_db.fileName(), m_roundRows, m_lastShown.data(), m_surface,
+                                            m_keySource());
     m_worker->start();
 }
 
@@ -71,10 +59,9 @@ bool DrawEngine::isRolling() const
 void DrawEngine::stop()
 {
     halt();
-    TDBLink link;
     reveal();
     m_surface->playWinMusic();
-    record(link);
+    record();
     m_surface->showNotification();
 }
 
@@ -83,43 +70,29 @@ void DrawEngine::reveal()
     if (!m_revealDue)
         return;
     m_revealDue = false;
-    // Slot s holds the participant last rolled on row RoundRows - s, so each winner comes
-    // out on the mirrored row. A row whose slot stayed empty (fewer participants than rows)
-    // is cleared rather than left showing a masked number that did not win.
+    // Entry s holds the participant last rolled on row rows - s, so each winner comes out
+    // on the mirrored row. A row whose entry stayed empty (fewer participants than rows) is
+    // cleared rather than left showing a masked number that did not win.
     for (int s = 1; s <= m_roundRows; ++s)
-        m_surface->ShowTileRow(s - 1, m_rollSlots[s]);
+        m_surface->showTileRow(s - 1, m_lastShown[s]);
 }
 
-void DrawEngine::record(TDBLink &link)
+void DrawEngine::record()
 {
-    TQuery &query = link.Query();
+    DrawStore store(m_db);
     QSet<QString> recorded;
-    for (int s = 1; s <= TCJThread::MaxRoundRows; ++s) {
-        const QString number = m_rollSlots[s];
-        // With fewer participants than rows the filled slots do not begin at 1: go on past
-        // empty ones so that such a round still yields everyone it showed.
+    for (int s = 1; s <= RollWorker::MaxRoundRows; ++s) {
+        const QString number = m_lastShown[s];
+        // With fewer participants than rows the filled entries do not begin at 1: go on
+        // past empty ones so that such a round still yields everyone it showed.
         if (number.isEmpty())
             continue;
-        if (recorded.contains(number)) {
-            m_rollSlots[s].clear();
+        m_lastShown[s].clear();
+        if (recorded.contains(number))
             continue;
-        }
         recorded.insert(number);
         m_winnerLog.append({number, m_roundPrize});
-
-        // All rows of the number are marked together or not at all.
-        TDBTransaction transaction(link);
-        query.SQL(Sql::FindWinner);
-        query.Open({number});
-        const QString name = query.FieldByName(QStringLiteral("name")).AsString();
+        const QString name = store.markDrawn(number);
         m_surface->addNotificationLine(number + QStringLiteral("      ") + name + QLatin1Char('\r'));
-        m_rollSlots[s].clear();
-        while (!query.Eof()) {
-            query.Edit();
-            query.SetFieldValue(QStringLiteral("zt"), QStringLiteral("1"));
-            query.Post();
-            query.Next();
-        }
-        transaction.commit();
     }
 }

@@ -1,81 +1,78 @@
-#include "DrawSchedule.h"
+#include "core/draw/DrawSchedule.h"
 
-#include "data/Statements.h"
-#include "data/Unit_DBLink.h"
+#include "core/base/Text.h"
+#include "core/data/PrizeStore.h"
 
-void DrawSchedule::LoadPrizePlan()
+namespace {
+
+/// Rounds a prize takes: quantity / perRound, one more for a remainder; a prize with 0
+/// winners per round takes one round (of 0 rows).
+int roundsOf(const PlannedPrize &prize)
+{
+    if (prize.perRound == 0)
+        return 1;
+    return prize.quantity / prize.perRound + (prize.quantity % prize.perRound != 0 ? 1 : 0);
+}
+
+/// Rows of the round-th round (1-based) of a prize: its winners per round, but the last
+/// round of a quantity that is not a multiple of them only the remainder.
+int rowsOfRound(const PlannedPrize &prize, int round)
+{
+    if (prize.perRound == 0)
+        return 0;
+    const int remainder = prize.quantity % prize.perRound;
+    return remainder != 0 && round == roundsOf(prize) ? remainder : prize.perRound;
+}
+
+} // namespace
+
+void DrawSchedule::setPlan(const QList<Prize> &prizes)
 {
     // Whatever happens below, no earlier plan stays usable.
     m_plan.clear();
-    m_curPrize = 0;
-    m_curRound = 0;
+    m_currentPrize = 0;
+    m_currentRound = 0;
     m_roundPrizeNumber = 0;
 
-    TDBLink link;
-    TQuery &query = link.Query();
-    query.SQL(Sql::CountPrizes);
-    query.Open();
-    const int count = query.FieldByName(QStringLiteral("cnt")).AsInteger();
-    query.Close();
-
-    QList<PrizeEntry> plan(qMax(count, 0));
-    query.SQL(Sql::LoadPrizePlan);
-    query.Open();
-    for (PrizeEntry &entry : plan) {
-        if (query.Eof())
-            break;
-        entry.quantity = query.FieldByName(QStringLiteral("quantity")).AsInteger();
-        entry.rs = query.FieldByName(QStringLiteral("rs")).AsInteger();
-        query.Next();
-    }
-    query.Close();
+    QList<PlannedPrize> plan;
+    plan.reserve(prizes.size());
+    for (const Prize &prize : prizes)
+        plan.append({prize.name, Text::toInteger(prize.quantity), Text::toInteger(prize.perRound)});
     m_plan = std::move(plan);
 }
 
-bool DrawSchedule::DrawIsOver() const
+bool DrawSchedule::isOver() const
 {
-    return m_curPrize >= prizeCount();
+    return m_currentPrize >= m_plan.size();
 }
 
-QString DrawSchedule::PrizeName(int number) const
+QString DrawSchedule::prizeName(int number) const
 {
-    TDBLink link;
-    TQuery &query = link.Query();
-    query.SQL(Sql::PrizeName);
-    query.Open({number});
-    return query.FieldByName(QStringLiteral("name")).AsString();
+    return number >= 1 && number <= m_plan.size() ? m_plan.at(number - 1).name : QString();
 }
 
-RoundOutcome DrawSchedule::BeginRound()
+int DrawSchedule::nextRoundRows() const
 {
-    if (DrawIsOver())
+    if (isOver())
+        return 0;
+    const PlannedPrize &prize = m_plan.at(m_currentPrize);
+    return prize.quantity < 1 ? 0 : rowsOfRound(prize, m_currentRound + 1);
+}
+
+RoundOutcome DrawSchedule::beginRound()
+{
+    if (isOver())
+        return RoundOutcome::NoQuantity;
+    const PlannedPrize &prize = m_plan.at(m_currentPrize);
+    if (prize.quantity < 1)
         return RoundOutcome::NoQuantity;
 
-    const PrizeEntry prize = m_plan.at(m_curPrize);
-    if (prize.quantity >= 1) {
-        m_prizeQty = prize.quantity;
-        m_roundRows = prize.rs;
-    } else {
-        m_prizeQty = 0;
-    }
-    if (m_prizeQty < 1)
-        return RoundOutcome::NoQuantity;
-
-    m_roundPrizeNumber = m_curPrize + 1;
-    ++m_curRound;
-
-    int rounds = 1; // rs 0: one round of 0 rows, then the prize is done
-    if (prize.rs != 0) {
-        const int q = m_prizeQty / prize.rs;
-        const int r = m_prizeQty % prize.rs;
-        // r != 0 first: with rs 1 the quotient can be INT_MAX and q + 1 would overflow.
-        if (r != 0 && m_curRound == q + 1)
-            m_roundRows = r;
-        rounds = r != 0 ? q + 1 : q;
-    }
-    if (m_curRound >= rounds) {
-        m_curRound = 0;
-        ++m_curPrize;
+    m_roundPrizeNumber = m_currentPrize + 1;
+    ++m_currentRound;
+    m_roundRows = rowsOfRound(prize, m_currentRound);
+    if (m_currentRound >= roundsOf(prize)) {
+        m_currentRound = 0;
+        ++m_currentPrize;
     }
     return RoundOutcome::RoundBegun;
 }

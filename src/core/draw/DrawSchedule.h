@@ -3,67 +3,69 @@
 #include <QList>
 #include <QString>
 
-/// One prize level of the plan, as typed in the prize table.
-struct PrizeEntry
+struct Prize;
+
+/// One prize level of the draw, its numbers read from the prize table.
+struct PlannedPrize
 {
-    int quantity = 0; ///< winners of this prize
-    int rs = 0;       ///< winners per round
+    QString name;
+    int quantity = 0; ///< winners of the prize
+    int perRound = 0; ///< winners drawn in each round
 };
 
 /// What a start action gets from the schedule.
 enum class RoundOutcome {
-    NoQuantity, ///< the prize at CurPrize has no quantity: no round begins
-    RoundBegun, ///< a round begins with RoundRows() rows
+    NoQuantity, ///< the current prize has no quantity: no round begins
+    RoundBegun, ///< a round begins with roundRows() rows
 };
 
 /// Which prize the next round belongs to, how many rows it has, and when the draw is over.
-/// Lives as long as one draw screen; every operation runs on the UI thread and opens its own
-/// database access object.
+/// The prizes are drawn in draw order, each over as many rounds as its quantity and its
+/// winners per round require: rounds of perRound rows, the last one the remainder.
 ///
-/// Calling order at a start action: DrawIsOver(); if false, PrizeName(CurPrize() + 1) for
-/// the notification; then BeginRound().
+/// Calling order at a start action: isOver(); if false, prizeName(currentPrize() + 1) for
+/// the notification; then beginRound().
 class DrawSchedule final
 {
 public:
-    /// Loads the plan from the prize table in serial order and starts at the first prize.
-    /// A quantity or rs that is not a whole number throws ConvertError naming the text (an
-    /// empty one reads as 0); a failing query throws DbError. After a failure the schedule
-    /// holds no plan at all, so DrawIsOver() is true and nothing can roll.
-    void LoadPrizePlan();
+    /// Takes the plan from the prize levels in draw order and starts at the first prize. A
+    /// quantity or winners-per-round text that is not a whole number throws ConversionError
+    /// naming the text (a blank one reads as 0); after a failure the schedule holds no plan,
+    /// so isOver() is true and nothing can roll.
+    void setPlan(const QList<Prize> &prizes);
 
-    /// True when every prize has been taken (CurPrize() >= prizeCount()).
-    bool DrawIsOver() const;
+    /// True when every prize has been taken.
+    bool isOver() const;
 
-    /// The name of the prize with serial @p number, or the empty text when there is none.
-    /// Throws DbError.
-    QString PrizeName(int number) const;
+    /// The name of the prize with the number (1-based draw order), or "" when there is none.
+    QString prizeName(int number) const;
 
     /// Steps to the next round. A prize with a quantity below 1 gives NoQuantity and blocks
-    /// the schedule (every later call gives NoQuantity again). Otherwise the round gets rs
-    /// rows, the last round of a prize the remainder; the prize counts as finished when its
-    /// last round begins. A prize with rs 0 gives one round of 0 rows and is then finished.
-    /// Called when the draw is already over it gives NoQuantity and changes nothing.
-    RoundOutcome BeginRound();
+    /// the schedule (every later call gives NoQuantity again). Otherwise the round gets the
+    /// prize's winners per round as rows, its last round the remainder; the prize counts as
+    /// finished when its last round begins. A prize with 0 winners per round gives one round
+    /// of 0 rows and is then finished. When the draw is over it gives NoQuantity and
+    /// changes nothing.
+    RoundOutcome beginRound();
 
-    const QList<PrizeEntry> &PrizePlan() const { return m_plan; }
-    int prizeCount() const { return int(m_plan.size()); }
+    /// The rows the next beginRound() would give, without counting the round: 0 when it
+    /// would give NoQuantity or the draw is over.
+    int nextRoundRows() const;
+
+    const QList<PlannedPrize> &plan() const { return m_plan; }
     /// 0-based index of the prize the next round belongs to.
-    int CurPrize() const { return m_curPrize; }
-    /// Rounds already begun for the prize at CurPrize().
-    int CurRound() const { return m_curRound; }
-    /// Quantity of the prize taken at the latest BeginRound (0 when it had none).
-    int PrizeQty() const { return m_prizeQty; }
-    /// Rows, and so winners, of the round the latest BeginRound began.
-    int RoundRows() const { return m_roundRows; }
-    /// Prize number (CurPrize() + 1 as it was before the step) of the round the latest
-    /// BeginRound began; 0 before the first round.
+    int currentPrize() const { return m_currentPrize; }
+    /// Rounds already begun for the prize at currentPrize().
+    int currentRound() const { return m_currentRound; }
+    /// Rows, and so winners, of the round the latest beginRound() began.
+    int roundRows() const { return m_roundRows; }
+    /// Prize number (1-based) of the round the latest beginRound() began; 0 before the first.
     int roundPrizeNumber() const { return m_roundPrizeNumber; }
 
 private:
-    QList<PrizeEntry> m_plan;
-    int m_curPrize = 0;
-    int m_curRound = 0;
-    int m_prizeQty = 0;
+    QList<PlannedPrize> m_plan;
+    int m_currentPrize = 0;
+    int m_currentRound = 0;
     int m_roundRows = 0;
     int m_roundPrizeNumber = 0;
 };

@@ -1,4 +1,4 @@
-#include "DrawSurface.h"
+#include "core/draw/DrawSurface.h"
 
 RollSink::~RollSink() = default;
 

@@ -11,7 +11,7 @@ public:
 
     /// Shows @p text on tile row @p row (tiles row * 11 to row * 11 + 10), one character per
     /// tile, empty captions past the end of the text (see tileCaption()).
-    virtual void ShowTileRow(int row, const QString &text) = 0;
+    virtual void showTileRow(int row, const QString &text) = 0;
 
     /// Shows a warning message box (warning icon, OK button). The worker does not wait on
     /// it (it ends right after handing the warning over), so the box may run its own event
@@ -22,7 +22,7 @@ public:
 /// Everything the draw engine asks of the draw screen. Implemented by the draw screen and
 /// faked in tests. Every call is made on the UI thread.
 ///
-/// ShowTileRow runs while the worker waits on it, and the calls below run in the middle of a
+/// showTileRow runs while the worker waits on it, and the calls below run in the middle of a
 /// stop: none of them may call DrawEngine::stop() or DrawEngine::halt().
 class DrawSurface : public RollSink
 {

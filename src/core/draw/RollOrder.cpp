@@ -1,14 +1,7 @@
-#include "RollOrder.h"
-
-#include "data/CjError.h"
-#include "data/Statements.h"
-#include "data/Unit_DBLink.h"
+#include "core/draw/RollOrder.h"
 
 #include <QRandomGenerator>
-#include <QScopeGuard>
 #include <QSet>
-
-#include <sqlite3.h>
 
 #include <algorithm>
 #include <bit>
@@ -87,12 +80,6 @@ quint64 sipHash24(const RollKey &key, const void *data, qsizetype size)
     return v0 ^ v1 ^ v2 ^ v3;
 }
 
-quint64 rollRank(const RollKey &key, const QString &number)
-{
-    const QByteArray utf8 = number.toUtf8();
-    return sipHash24(key, utf8.constData(), utf8.size());
-}
-
 void RollPass::clear()
 {
     m_text.resize(0); // keeps its room for the next pass
@@ -101,7 +88,7 @@ void RollPass::clear()
 
 void RollPass::add(const char *utf8, qsizetype size)
 {
-    // Bytes of characters beyond U+007F are all 0x80 or above, so this is cj::isBlank.
+    // Bytes of characters beyond U+007F are all 0x80 or above, so this is Text::isBlank.
     if (std::all_of(utf8, utf8 + size, [](char c) { return uchar(c) <= 32; }))
         return;
     m_entries.push_back({sipHash24(m_key, utf8, size), quint32(m_text.size()), quint32(size)});
@@ -159,52 +146,4 @@ QString RollPass::number(qsizetype i) const
 {
     const Entry &e = m_entries[std::size_t(i)];
     return QString::fromUtf8(text(e), e.size);
-}
-
-void putInRollOrder(QStringList &numbers, const RollKey &key)
-{
-    RollPass pass(key);
-    for (const QString &number : std::as_const(numbers)) {
-        const QByteArray utf8 = number.toUtf8();
-        pass.add(utf8.constData(), utf8.size());
-    }
-    pass.putInOrder();
-    numbers.clear();
-    for (qsizetype i = 0; i < pass.size(); ++i)
-        numbers.append(pass.number(i));
-}
-
-bool loadRollCandidates(TDBLink &link, RollPass *pass, const std::atomic<bool> *cancel)
-{
-    // The roll reads the whole table at every pass. Reading the two columns straight from
-    // the statement into one buffer, rather than field by field through TQuery into a list
-    // of texts, keeps a 100,000-row pass to a fraction of the time.
-    sqlite3 *db = link.handle();
-    sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(db, Sql::RollPass.sql, -1, &statement, nullptr) != SQLITE_OK)
-        throw DbError(QString::fromUtf8(sqlite3_errmsg(db)));
-    const auto finalize = qScopeGuard([statement] { sqlite3_finalize(statement); });
-
-    pass->clear();
-    QSet<QByteArray> drawn;
-    int rc = SQLITE_ROW;
-    while ((rc = sqlite3_step(statement)) == SQLITE_ROW) {
-        if (cancel && cancel->load(std::memory_order_relaxed))
-            return false;
-        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(statement, 0));
-        const int size = sqlite3_column_bytes(statement, 0);
-        if (sqlite3_column_type(statement, 1) == SQLITE_NULL)
-            pass->add(text, size); // ranked while reading, so that a stop can cut it short
-        else
-            drawn.insert(QByteArray(text, size));
-    }
-    if (rc != SQLITE_DONE)
-        throw DbError(QString::fromUtf8(sqlite3_errmsg(db)));
-
-    // A number has won when any of its rows is marked, even if another row of it is not
-    // (one added after the win, say).
-    if (!drawn.isEmpty())
-        pass->removeAll(drawn);
-    pass->putInOrder();
-    return true;
 }

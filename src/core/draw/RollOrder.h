@@ -3,13 +3,9 @@
 #include <QByteArray>
 #include <QSet>
 #include <QString>
-#include <QStringList>
 
-#include <atomic>
 #include <functional>
 #include <vector>
-
-class TDBLink;
 
 /// The secret of one round: a 128-bit SipHash key. Every pass of the round visits the
 /// eligible numbers in the order of their keyed hash, so the order is the same in every pass,
@@ -29,9 +25,6 @@ using RollKeySource = std::function<RollKey()>;
 
 /// SipHash-2-4 of @p size bytes at @p data under @p key.
 quint64 sipHash24(const RollKey &key, const void *data, qsizetype size);
-
-/// The place of a phone number in the round's order: the keyed hash of its UTF-8 text.
-quint64 rollRank(const RollKey &key, const QString &number);
 
 /// The phone numbers of one pass of the roll, in the round's order: ascending rank, equal
 /// ranks by text, each number once, no blank number. The texts sit in one buffer, so a pass
@@ -73,14 +66,3 @@ private:
     std::vector<Entry> m_spare;          // room for ordering, kept from pass to pass
     std::vector<quint32> m_bucketStarts; // likewise
 };
-
-/// Puts @p numbers into the round's order the way a pass does (see RollPass).
-void putInRollOrder(QStringList &numbers, const RollKey &key);
-
-/// One pass's participants: reads the participant table afresh through @p link and gives, in
-/// the round's order, every phone number that may still win: not blank, on a row whose mark
-/// is Null, and on no marked row; each number once. @p pass keeps its key.
-///
-/// When @p cancel is given and becomes true while the rows are read, the pass is abandoned
-/// and false is returned; otherwise true with @p pass filled. Throws DbError.
-bool loadRollCandidates(TDBLink &link, RollPass *pass, const std::atomic<bool> *cancel = nullptr);

@@ -1,8 +1,9 @@
-#include "CsvReader.h"
+#include "core/spreadsheet/CsvReader.h"
 
-#include "SheetIo.h"
-#include "data/CjError.h"
-#include "data/Gbk.h"
+#include "core/spreadsheet/SheetIo.h"
+#include "core/base/Error.h"
+#include "core/base/Files.h"
+#include "core/base/Gbk.h"
 
 #include <QFile>
 #include <QStringDecoder>
@@ -107,8 +108,8 @@ SheetData read(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         SheetIo::throwCannotOpen(path, file.errorString());
     if (file.size() > MaxFileSize) {
-        throw CjError(QStringLiteral("The file %1 is too large to import (more than %2 MB).")
-                          .arg(SheetIo::displayPath(path))
+        throw Error(QStringLiteral("The file %1 is too large to import (more than %2 MB).")
+                          .arg(Files::displayPath(path))
                           .arg(MaxFileSize / (1024 * 1024)));
     }
     const QByteArray bytes = file.readAll();

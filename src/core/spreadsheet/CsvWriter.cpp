@@ -1,4 +1,4 @@
-#include "CsvWriter.h"
+#include "core/spreadsheet/CsvWriter.h"
 
 namespace {
 

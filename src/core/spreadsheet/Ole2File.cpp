@@ -1,4 +1,4 @@
-#include "Ole2File.h"
+#include "core/spreadsheet/Ole2File.h"
 
 #include <QtEndian>
 

@@ -1,6 +1,6 @@
-#include "SheetData.h"
+#include "core/spreadsheet/SheetData.h"
 
-#include "data/CjError.h"
+#include "core/base/Error.h"
 
 #include <QDir>
 
@@ -39,7 +39,7 @@ void SheetData::setCell(int row, int column, const QString &text)
     if (text.isEmpty())
         return;
     if (qsizetype(m_cells.size()) >= MaxCells) {
-        throw CjError(QStringLiteral("The file %1 has more than %2 cells; this program reads smaller sheets only.")
+        throw Error(QStringLiteral("The file %1 has more than %2 cells; this program reads smaller sheets only.")
                           .arg(QDir::toNativeSeparators(m_sourcePath))
                           .arg(MaxCells));
     }

@@ -10,7 +10,7 @@
 class SheetData final
 {
 public:
-    /// Most cells one sheet may hold; a reader refuses a larger file with a CjError.
+    /// Most cells one sheet may hold; a reader refuses a larger file with a Error.
     static constexpr qsizetype MaxCells = 10'000'000;
 
     /// An empty sheet read from the file @p sourcePath (named in error messages).
@@ -28,7 +28,7 @@ public:
     const QString &sourcePath() const { return m_sourcePath; }
 
     /// Used by the readers: sets a cell (1-based). An empty text is not stored; a later value
-    /// of the same cell replaces an earlier one. Throws CjError past MaxCells.
+    /// of the same cell replaces an earlier one. Throws Error past MaxCells.
     void setCell(int row, int column, const QString &text);
     /// Used by the readers once every cell is set: orders the cells for look-up.
     void finish();

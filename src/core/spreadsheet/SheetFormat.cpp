@@ -1,4 +1,4 @@
-#include "SheetFormat.h"
+#include "core/spreadsheet/SheetFormat.h"
 
 #include <QFileInfo>
 
@@ -31,26 +31,21 @@ QString suffix(SheetFormat format)
     return QString();
 }
 
-QString dialogFilter(SheetFormat format)
+QStringList dialogFilters()
 {
-    switch (format) {
-    case SheetFormat::Xls:
-        return QStringLiteral("Excel 97-2003 (*.xls)");
-    case SheetFormat::Xlsx:
-        return QStringLiteral("Excel (*.xlsx)");
-    case SheetFormat::Csv:
-        return QStringLiteral("CSV (*.csv)");
-    }
-    return QString();
+    return {QStringLiteral("*.xls"), QStringLiteral("*.xlsx"), QStringLiteral("*.csv"),
+            QStringLiteral("*.xls *.xlsx *.csv")};
 }
 
-std::optional<SheetFormat> fromDialogFilter(const QString &filter)
+SheetFormat forExport(const QString &fileName, const QString &chosenFilter)
 {
-    for (SheetFormat f : {SheetFormat::Xls, SheetFormat::Xlsx, SheetFormat::Csv}) {
-        if (filter == dialogFilter(f))
-            return f;
-    }
-    return std::nullopt;
+    if (const auto byName = fromFileName(fileName))
+        return *byName;
+    if (chosenFilter == QLatin1String("*.xlsx"))
+        return SheetFormat::Xlsx;
+    if (chosenFilter == QLatin1String("*.csv"))
+        return SheetFormat::Csv;
+    return SheetFormat::Xls;
 }
 
 int maxRows(SheetFormat format)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -29,11 +30,13 @@ std::optional<SheetFormat> fromFileName(const QString &fileName);
 /// The extension of a format with its dot: ".xls", ".xlsx", ".csv".
 QString suffix(SheetFormat format);
 
-/// A file dialog filter entry for the format, e.g. "Excel 97-2003 (*.xls)".
-QString dialogFilter(SheetFormat format);
+/// The name filters the import and export dialogs offer: "*.xls" first, as operators know
+/// it, then "*.xlsx", "*.csv" and all three at once.
+QStringList dialogFilters();
 
-/// The format of a dialog filter entry made by dialogFilter(), or no format.
-std::optional<SheetFormat> fromDialogFilter(const QString &filter);
+/// The format an export writes: the file name's extension when it is a known one, else the
+/// filter chosen in the dialog; "all three" (or no filter) writes .xls.
+SheetFormat forExport(const QString &fileName, const QString &chosenFilter);
 
 /// Most rows / columns a worksheet of the format holds (CSV: no limit, INT_MAX).
 int maxRows(SheetFormat format);

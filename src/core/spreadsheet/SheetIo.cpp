@@ -1,11 +1,12 @@
-#include "SheetIo.h"
+#include "core/spreadsheet/SheetIo.h"
 
-#include "data/CjError.h"
+#include "core/base/Error.h"
+#include "core/base/Files.h"
 
 #include <QDir>
 #include <QFile>
 
-#include "Ole2File.h"
+#include "core/spreadsheet/Ole2File.h"
 
 #include <gsf/gsf-utils.h>
 
@@ -15,11 +16,6 @@
 #include <mutex>
 
 namespace SheetIo {
-
-QString displayPath(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
 
 namespace {
 
@@ -81,28 +77,28 @@ Signature sniff(const QString &path)
 
 void throwCannotOpen(const QString &path, const QString &reason)
 {
-    throw CjError(QStringLiteral("Unable to open %1: %2").arg(displayPath(path), reason));
+    throw Error(QStringLiteral("Unable to open %1: %2").arg(Files::displayPath(path), reason));
 }
 
 void throwCorrupt(const QString &path, const QString &formatName, const QString &detail)
 {
     QString text =
-        QStringLiteral("The file %1 is damaged or is not a valid %2 file").arg(displayPath(path), formatName);
+        QStringLiteral("The file %1 is damaged or is not a valid %2 file").arg(Files::displayPath(path), formatName);
     if (!detail.isEmpty())
         text += QStringLiteral(" (%1)").arg(detail);
-    throw CjError(text + QLatin1Char('.'));
+    throw Error(text + QLatin1Char('.'));
 }
 
 void throwEmpty(const QString &path)
 {
-    throw CjError(QStringLiteral("The file %1 is empty.").arg(displayPath(path)));
+    throw Error(QStringLiteral("The file %1 is empty.").arg(Files::displayPath(path)));
 }
 
 void throwProtected(const QString &path)
 {
-    throw CjError(QStringLiteral("The file %1 is password-protected. Open it in the spreadsheet program, remove the "
+    throw Error(QStringLiteral("The file %1 is password-protected. Open it in the spreadsheet program, remove the "
                                  "password, save it and import it again.")
-                      .arg(displayPath(path)));
+                      .arg(Files::displayPath(path)));
 }
 
 void ensureGsf()

@@ -12,9 +12,6 @@ class Ole2File;
 
 namespace SheetIo {
 
-/// The path as the operator knows it, for messages.
-QString displayPath(const QString &path);
-
 /// The decimal text of a number as a sheet shows its value: whole numbers without exponent or
 /// fraction (13800138000), others in the shortest form that reads back to the same double.
 QString numberText(double value);
@@ -23,18 +20,18 @@ void appendNumberText(double value, QByteArray *out);
 
 /// What the first bytes of a file say it is.
 enum class Signature { Empty, Ole2, Zip, Other };
-/// Reads the first bytes of the file; throws CjError naming the file when it cannot be opened.
+/// Reads the first bytes of the file; throws Error naming the file when it cannot be opened.
 Signature sniff(const QString &path);
 Signature sniffBytes(const char *data, qsizetype size);
 
-/// Throws CjError "Unable to open <path>" with the reason.
+/// Throws Error "Unable to open <path>" with the reason.
 [[noreturn]] void throwCannotOpen(const QString &path, const QString &reason);
-/// Throws CjError saying the file is damaged or not of the expected format; @p detail is
+/// Throws Error saying the file is damaged or not of the expected format; @p detail is
 /// the technical reason, appended in brackets when not empty.
 [[noreturn]] void throwCorrupt(const QString &path, const QString &formatName, const QString &detail);
-/// Throws CjError "The file <path> is empty."
+/// Throws Error "The file <path> is empty."
 [[noreturn]] void throwEmpty(const QString &path);
-/// Throws CjError saying the file is password-protected.
+/// Throws Error saying the file is password-protected.
 [[noreturn]] void throwProtected(const QString &path);
 
 /// Makes sure libgsf is set up once per process.

@@ -1,11 +1,12 @@
-#include "SheetReader.h"
+#include "core/spreadsheet/SheetReader.h"
 
-#include "CsvReader.h"
-#include "SheetIo.h"
-#include "XlsReader.h"
-#include "XlsxPackage.h"
-#include "XlsxReader.h"
-#include "data/CjError.h"
+#include "core/spreadsheet/CsvReader.h"
+#include "core/spreadsheet/SheetIo.h"
+#include "core/spreadsheet/XlsReader.h"
+#include "core/spreadsheet/XlsxPackage.h"
+#include "core/spreadsheet/XlsxReader.h"
+#include "core/base/Error.h"
+#include "core/base/Files.h"
 
 #include <QFileInfo>
 
@@ -13,15 +14,15 @@ namespace {
 
 [[noreturn]] void throwMismatch(const QString &path, const QString &what, const QString &advice)
 {
-    throw CjError(QStringLiteral("The file %1 is %2, although its name ends in .%3. %4")
-                      .arg(SheetIo::displayPath(path), what, QFileInfo(path).suffix(), advice));
+    throw Error(QStringLiteral("The file %1 is %2, although its name ends in .%3. %4")
+                      .arg(Files::displayPath(path), what, QFileInfo(path).suffix(), advice));
 }
 
 [[noreturn]] void throwNotSpreadsheet(const QString &path)
 {
-    throw CjError(QStringLiteral("The file %1 is not a spreadsheet: it is neither an Excel workbook (.xls, .xlsx) "
+    throw Error(QStringLiteral("The file %1 is not a spreadsheet: it is neither an Excel workbook (.xls, .xlsx) "
                                  "nor a CSV text file.")
-                      .arg(SheetIo::displayPath(path)));
+                      .arg(Files::displayPath(path)));
 }
 
 SheetData readOle2(const QString &path)
@@ -30,21 +31,6 @@ SheetData readOle2(const QString &path)
 }
 
 } // namespace
-
-std::optional<SheetFormat> sheetFormatOfContent(const QString &path)
-{
-    switch (SheetIo::sniff(path)) {
-    case SheetIo::Signature::Empty:
-        return std::nullopt;
-    case SheetIo::Signature::Ole2:
-        return SheetFormat::Xls;
-    case SheetIo::Signature::Zip:
-        return SheetFormat::Xlsx;
-    case SheetIo::Signature::Other:
-        break;
-    }
-    return SheetFormat::Csv;
-}
 
 SheetData readSheet(const QString &path)
 {

@@ -1,12 +1,12 @@
-#include "SheetWriter.h"
+#include "core/spreadsheet/SheetWriter.h"
 
-#include "CsvWriter.h"
-#include "SheetIo.h"
-#include "XlsWriter.h"
-#include "XlsxWriter.h"
-#include "data/CjError.h"
+#include "core/spreadsheet/CsvWriter.h"
+#include "core/spreadsheet/SheetIo.h"
+#include "core/spreadsheet/XlsWriter.h"
+#include "core/spreadsheet/XlsxWriter.h"
+#include "core/base/Error.h"
+#include "core/base/Files.h"
 
-#include <QFileInfo>
 #include <QLocale>
 
 std::unique_ptr<SheetWriter> SheetWriter::create(SheetFormat format, const QString &path)
@@ -27,9 +27,7 @@ SheetWriter::SheetWriter(SheetFormat format, const QString &path)
     , m_path(path)
 {
     // Saving replaces the file by a new one; a file the operator made read-only stays.
-    const QFileInfo info(path);
-    if (info.exists() && (!info.isFile() || !info.isWritable()))
-        throwWriteError();
+    Files::checkWritable(path);
 }
 
 SheetWriter::~SheetWriter() = default;
@@ -39,25 +37,25 @@ void SheetWriter::writeCell(int row, int column, const QString &text)
     const QLocale c(QLocale::English, QLocale::UnitedStates); // digit groups: 65,536
     const QString name = SheetFormats::suffix(m_format);
     if (m_saved || row < 1 || column < 1 || row < m_lastRow || (row == m_lastRow && column <= m_lastColumn)) {
-        throw CjError(QStringLiteral("Cell (row %1, column %2) of %3 is written out of order.")
+        throw Error(QStringLiteral("Cell (row %1, column %2) of %3 is written out of order.")
                           .arg(row)
                           .arg(column)
-                          .arg(SheetIo::displayPath(m_path)));
+                          .arg(Files::displayPath(m_path)));
     }
     if (row > SheetFormats::maxRows(m_format)) {
         const QString advice =
             m_format == SheetFormat::Xls ? QStringLiteral(" Save the list as .xlsx instead.") : QString();
-        throw CjError(QStringLiteral("A %1 worksheet holds at most %2 rows, and %3 needs %4 or more.%5")
-                          .arg(name, c.toString(SheetFormats::maxRows(m_format)), SheetIo::displayPath(m_path),
+        throw Error(QStringLiteral("A %1 worksheet holds at most %2 rows, and %3 needs %4 or more.%5")
+                          .arg(name, c.toString(SheetFormats::maxRows(m_format)), Files::displayPath(m_path),
                                c.toString(row), advice));
     }
     if (column > SheetFormats::maxColumns(m_format)) {
-        throw CjError(QStringLiteral("A %1 worksheet holds at most %2 columns, and %3 needs %4 or more.")
-                          .arg(name, c.toString(SheetFormats::maxColumns(m_format)), SheetIo::displayPath(m_path),
+        throw Error(QStringLiteral("A %1 worksheet holds at most %2 columns, and %3 needs %4 or more.")
+                          .arg(name, c.toString(SheetFormats::maxColumns(m_format)), Files::displayPath(m_path),
                                c.toString(column)));
     }
     if (m_format != SheetFormat::Csv && text.size() > SheetFormats::MaxCellTextLength) {
-        throw CjError(QStringLiteral("The text of row %1, column %2 has %3 characters; a cell of %4 holds at most %5.")
+        throw Error(QStringLiteral("The text of row %1, column %2 has %3 characters; a cell of %4 holds at most %5.")
                           .arg(c.toString(row), c.toString(column), c.toString(text.size()), name,
                                c.toString(SheetFormats::MaxCellTextLength)));
     }
@@ -69,13 +67,12 @@ void SheetWriter::writeCell(int row, int column, const QString &text)
 void SheetWriter::save()
 {
     if (m_saved)
-        throw CjError(QStringLiteral("%1 has been saved already.").arg(SheetIo::displayPath(m_path)));
+        throw Error(QStringLiteral("%1 has been saved already.").arg(Files::displayPath(m_path)));
     m_saved = true;
     doSave();
 }
 
 void SheetWriter::throwWriteError() const
 {
-    throw WriteError(
-        QStringLiteral("Unable to write to %1").arg(SheetIo::displayPath(QFileInfo(m_path).absoluteFilePath())));
+    Files::throwCannotWrite(m_path);
 }

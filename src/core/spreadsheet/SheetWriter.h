@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SheetFormat.h"
+#include "core/spreadsheet/SheetFormat.h"
 
 #include <QString>
 
@@ -22,7 +22,7 @@ public:
     SheetWriter &operator=(const SheetWriter &) = delete;
 
     /// Writes one cell; rows and columns count from 1 and cells come row by row, left to right.
-    /// An empty text leaves the cell empty. Throws CjError past the format's limits
+    /// An empty text leaves the cell empty. Throws Error past the format's limits
     /// (SheetFormats::maxRows(), maxColumns(), MaxCellTextLength for .xls and .xlsx).
     void writeCell(int row, int column, const QString &text);
     /// Writes the file. Throws WriteError "Unable to write to <path>" when it cannot.

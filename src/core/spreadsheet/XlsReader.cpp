@@ -1,10 +1,11 @@
-#include "XlsReader.h"
+#include "core/spreadsheet/XlsReader.h"
 
-#include "BiffRecords.h"
-#include "Ole2File.h"
-#include "SheetIo.h"
-#include "data/CjError.h"
-#include "data/Gbk.h"
+#include "core/spreadsheet/BiffRecords.h"
+#include "core/spreadsheet/Ole2File.h"
+#include "core/spreadsheet/SheetIo.h"
+#include "core/base/Error.h"
+#include "core/base/Files.h"
+#include "core/base/Gbk.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -224,9 +225,9 @@ private:
             m_records.fail(QStringLiteral("no workbook inside"));
         const quint16 version = qFromLittleEndian<quint16>(bof.data);
         if (version != 0x0600 && version != 0x0500) {
-            throw CjError(QStringLiteral("The file %1 is in a format of Excel older than Excel 5.0, which this program "
+            throw Error(QStringLiteral("The file %1 is in a format of Excel older than Excel 5.0, which this program "
                                          "cannot read. Save it as .xls (97-2003) or .xlsx.")
-                              .arg(SheetIo::displayPath(m_path)));
+                              .arg(Files::displayPath(m_path)));
         }
         m_biff8 = version == 0x0600;
         qint64 sheetOffset = -1;
@@ -461,8 +462,8 @@ SheetData read(const QString &path)
     if (!file.open(QIODevice::ReadOnly))
         SheetIo::throwCannotOpen(path, file.errorString());
     if (file.size() > MaxStreamSize) {
-        throw CjError(QStringLiteral("The file %1 is too large to import (more than %2 MB).")
-                          .arg(SheetIo::displayPath(path))
+        throw Error(QStringLiteral("The file %1 is too large to import (more than %2 MB).")
+                          .arg(Files::displayPath(path))
                           .arg(MaxStreamSize / (1024 * 1024)));
     }
     Ole2File ole(file.readAll());
@@ -472,8 +473,8 @@ SheetData read(const QString &path)
     case SheetIo::Ole2Kind::EncryptedPackage:
         SheetIo::throwProtected(path);
     case SheetIo::Ole2Kind::OtherDocument:
-        throw CjError(QStringLiteral("The file %1 is an Office document but not an Excel workbook.")
-                          .arg(SheetIo::displayPath(path)));
+        throw Error(QStringLiteral("The file %1 is an Office document but not an Excel workbook.")
+                          .arg(Files::displayPath(path)));
     default:
         break;
     }

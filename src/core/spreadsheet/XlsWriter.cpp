@@ -1,7 +1,7 @@
-#include "XlsWriter.h"
+#include "core/spreadsheet/XlsWriter.h"
 
-#include "BiffRecords.h"
-#include "SheetIo.h"
+#include "core/spreadsheet/BiffRecords.h"
+#include "core/spreadsheet/SheetIo.h"
 
 #include <QtEndian>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SheetWriter.h"
+#include "core/spreadsheet/SheetWriter.h"
 
 #include <QHash>
 #include <QSaveFile>

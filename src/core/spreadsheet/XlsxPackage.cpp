@@ -1,6 +1,7 @@
-#include "XlsxPackage.h"
+#include "core/spreadsheet/XlsxPackage.h"
 
-#include "data/CjError.h"
+#include "core/base/Error.h"
+#include "core/base/Files.h"
 
 #include <QFile>
 
@@ -73,8 +74,8 @@ XmlPartReader::XmlPartReader(const XlsxPackage &package, SheetIo::GPtr<GsfInput>
         fail(QStringLiteral("%1 is missing").arg(partName));
     m_remaining = gsf_input_size(m_input.get());
     if (m_remaining > XlsxPackage::MaxPartSize) {
-        throw CjError(QStringLiteral("The file %1 is too large to import (its part %2 unpacks to more than %3 MB).")
-                          .arg(SheetIo::displayPath(package.path()), partName)
+        throw Error(QStringLiteral("The file %1 is too large to import (its part %2 unpacks to more than %3 MB).")
+                          .arg(Files::displayPath(package.path()), partName)
                           .arg(XlsxPackage::MaxPartSize / (1024 * 1024)));
     }
 }

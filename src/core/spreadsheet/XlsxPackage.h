@@ -3,7 +3,7 @@
 // Access to the parts of an .xlsx (ZIP) package through libgsf, with the size of every part
 // capped so that a small hostile file cannot make the import inflate gigabytes.
 
-#include "SheetIo.h"
+#include "core/spreadsheet/SheetIo.h"
 
 #include <QString>
 #include <QXmlStreamReader>
@@ -16,7 +16,7 @@ public:
     /// Most uncompressed bytes of one part.
     static constexpr qint64 MaxPartSize = 256ll * 1024 * 1024;
 
-    /// Opens the package; throws CjError naming the file when it is no ZIP archive.
+    /// Opens the package; throws Error naming the file when it is no ZIP archive.
     explicit XlsxPackage(const QString &path);
 
     /// The part of that name ("xl/workbook.xml"), or null when there is none.
@@ -36,7 +36,7 @@ private:
 };
 
 /// Streams the XML of one part into a QXmlStreamReader chunk by chunk, so that the biggest
-/// part, the worksheet, is never held in memory whole. Every failure throws CjError.
+/// part, the worksheet, is never held in memory whole. Every failure throws Error.
 class XmlPartReader final
 {
 public:
@@ -49,7 +49,7 @@ public:
     /// Skips the rest of the current element, its children included.
     void skipElement();
     QXmlStreamReader &xml() { return m_xml; }
-    /// Throws the damaged-file CjError with @p detail.
+    /// Throws the damaged-file Error with @p detail.
     [[noreturn]] void fail(const QString &detail) const;
 
 private:

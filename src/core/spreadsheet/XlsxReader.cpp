@@ -1,7 +1,8 @@
-#include "XlsxReader.h"
+#include "core/spreadsheet/XlsxReader.h"
 
-#include "XlsxPackage.h"
-#include "data/CjError.h"
+#include "core/spreadsheet/XlsxPackage.h"
+#include "core/base/Error.h"
+#include "core/base/Files.h"
 
 #include <charconv>
 #include <vector>
@@ -289,9 +290,9 @@ SheetData read(const QString &path)
         workbookPart = r->target;
     if (!package.hasPart(workbookPart)) {
         if (package.hasPart(QStringLiteral("content.xml")) && package.hasPart(QStringLiteral("mimetype"))) {
-            throw CjError(QStringLiteral("The file %1 is an OpenDocument spreadsheet (.ods), not an .xlsx workbook. "
+            throw Error(QStringLiteral("The file %1 is an OpenDocument spreadsheet (.ods), not an .xlsx workbook. "
                                          "Save it as .xlsx or .xls and import it again.")
-                              .arg(SheetIo::displayPath(path)));
+                              .arg(Files::displayPath(path)));
         }
         SheetIo::throwCorrupt(path, formatName, QStringLiteral("no workbook inside"));
     }

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "SheetData.h"
+#include "core/spreadsheet/SheetData.h"
 
 namespace XlsxReader {
 
 /// Reads the first worksheet of an Office Open XML workbook (.xlsx): the workbook's first
 /// sheet, found through its relationships, with shared strings, inline strings, formula
-/// results, booleans and numbers turned into texts. Throws CjError naming the file.
+/// results, booleans and numbers turned into texts. Throws Error naming the file.
 SheetData read(const QString &path);
 
 /// Turns the _xHHHH_ escapes of OOXML strings back into their characters.

@@ -1,6 +1,6 @@
-#include "XlsxWriter.h"
+#include "core/spreadsheet/XlsxWriter.h"
 
-#include "data/CjError.h"
+#include "core/base/Error.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,7 +72,7 @@ void XlsxWriter::doWriteCell(int row, int column, const QString &text)
     const lxw_error rc = worksheet_write_string(m_sheet, lxw_row_t(row - 1), lxw_col_t(column - 1),
                                                 encodeEscapes(text).toUtf8().constData(), nullptr);
     if (rc != LXW_NO_ERROR) {
-        throw CjError(QStringLiteral("Cannot write row %1, column %2 of %3: %4")
+        throw Error(QStringLiteral("Cannot write row %1, column %2 of %3: %4")
                           .arg(row)
                           .arg(column)
                           .arg(QDir::toNativeSeparators(path()), QString::fromUtf8(lxw_strerror(rc))));

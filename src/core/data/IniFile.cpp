@@ -1,11 +1,9 @@
-#include "AdvInit.h"
+#include "core/data/IniFile.h"
 
-#include "CjError.h"
-#include "Gbk.h"
+#include "core/base/Files.h"
+#include "core/base/Gbk.h"
 
-#include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -51,12 +49,12 @@ bool splitEntry(const QString &line, QString *key, QString *value)
 
 } // namespace
 
-TAdvInit::TAdvInit(const QString &path)
+IniFile::IniFile(const QString &path)
     : m_path(path)
 {
 }
 
-TAdvInit::Content TAdvInit::load() const
+IniFile::Content IniFile::load() const
 {
     Content content;
     QFile file(m_path);
@@ -82,7 +80,7 @@ TAdvInit::Content TAdvInit::load() const
     return content;
 }
 
-QVariant TAdvInit::ReadValue(const QString &section, const QString &key) const
+QString IniFile::value(const QString &section, const QString &key) const
 {
     const Content content = load();
     bool inSection = false;
@@ -101,17 +99,14 @@ QVariant TAdvInit::ReadValue(const QString &section, const QString &key) const
         if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\''))
             && v.back() == v.front())
             v = v.mid(1, v.size() - 2);
-        return QVariant(v.left(MaxValueLength));
+        return v.left(MaxValueLength);
     }
-    return QVariant(QStringLiteral(""));
+    return QStringLiteral("");
 }
 
-void TAdvInit::WriteValue(const QString &section, const QString &key, const QVariant &value)
+void IniFile::setValue(const QString &section, const QString &key, const QString &value)
 {
-    const QString text = value.typeId() == QMetaType::Int || value.typeId() == QMetaType::LongLong
-                             ? QString::number(value.toLongLong())
-                             : value.toString();
-    const QString entry = key + QLatin1Char('=') + text;
+    const QString entry = key + QLatin1Char('=') + value;
 
     Content content = load();
     QStringList &lines = content.lines;
@@ -156,12 +151,9 @@ void TAdvInit::WriteValue(const QString &section, const QString &key, const QVar
     if (content.utf8 || !Gbk::encode(joined, &bytes))
         bytes = Utf8Bom + joined.toUtf8();
 
-    const QString failure = QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(QFileInfo(m_path).absoluteFilePath()));
-    const QFileInfo info(m_path);
-    if (info.exists() && (!info.isFile() || !info.isWritable()))
-        throw WriteError(failure);
+    Files::checkWritable(m_path);
     QSaveFile file(m_path);
     file.setDirectWriteFallback(true);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit())
-        throw WriteError(failure);
+        Files::throwCannotWrite(m_path);
 }

@@ -1,36 +1,39 @@
-#include "TCJThread.h"
+#include "core/draw/RollWorker.h"
 
-#include "DrawSurface.h"
-#include "MaskPhone.h"
-#include "data/CjError.h"
-#include "data/Unit_DBLink.h"
+#include "core/base/Error.h"
+#include "core/data/Database.h"
+#include "core/data/DrawStore.h"
+#include "core/draw/DrawSurface.h"
+#include "core/draw/PhoneMask.h"
 
 #include <QScopeGuard>
 
 #include <optional>
 
-TCJThread::TCJThread(int roundRows, QString *rollSlots, RollSink *sink, const RollKey &key, QObject *parent)
+RollWorker::RollWorker(const QString &databaseFile, int roundRows, QString *lastShown, RollSink *sink,
+                       const RollKey &key, QObject *parent)
     : QThread(parent)
+    , m_databaseFile(databaseFile)
     , m_roundRows(roundRows)
-    , m_rollSlots(rollSlots)
+    , m_lastShown(lastShown)
     , m_sink(sink)
     , m_key(key)
 {
     Q_ASSERT(roundRows <= MaxRoundRows);
 }
 
-TCJThread::~TCJThread()
+RollWorker::~RollWorker()
 {
     halt();
     wait();
 }
 
-void TCJThread::run()
+void RollWorker::run()
 {
     // Declared before the guard, so let go of only after the UI thread has been told that
     // the roll is over: a stop does not wait while a connection closes or a pass of 100,000
     // numbers is freed.
-    std::optional<TDBLink> link;
+    std::optional<Database> db;
     RollPass pass(m_key);
     const auto ended = qScopeGuard([this] {
         std::lock_guard lock(m_mutex);
@@ -38,26 +41,26 @@ void TCJThread::run()
         m_changed.notify_all();
     });
     try {
-        link.emplace();
+        db.emplace(m_databaseFile);
         if (m_roundRows <= 0) {
             handOver({-1, QStringLiteral("抽奖人数必须大于0!"), QStringLiteral("提示!")});
             return;
         }
-        roll(*link, pass);
-    } catch (const DbError &) {
+        roll(*db, pass);
+    } catch (const DatabaseError &) {
         // A failing store ends the roll without a word: the rows keep what they showed, the
         // slots what was stored, and the stop records from them as they stand.
     }
 }
 
-void TCJThread::roll(TDBLink &link, RollPass &pass)
+void RollWorker::roll(Database &db, RollPass &pass)
 {
+    DrawStore store(db);
     qint64 shown = 0; // participants shown in this round, over all passes
     for (;;) {
-        m_rollCount.store(0, std::memory_order_relaxed);
         // Once every row holds a participant a stop may cut the pass's query short.
         const bool mayStop = shown >= m_roundRows;
-        if (!loadRollCandidates(link, &pass, mayStop ? &m_stopRequested : nullptr))
+        if (!store.loadRollPass(&pass, mayStop ? &m_stopRequested : nullptr))
             return;
         if (pass.isEmpty()) {
             // Nobody can win: rather than re-run an empty query flat out, wait for the stop.
@@ -66,11 +69,9 @@ void TCJThread::roll(TDBLink &link, RollPass &pass)
         }
         for (qsizetype i = 0; i < pass.size(); ++i) {
             const QString number = pass.number(i);
-            const int count = m_rollCount.load(std::memory_order_relaxed);
-            const int row = count % m_roundRows;
-            handOver({row, MaskPhone(number), QString()});
-            m_rollSlots[m_roundRows - row] = number;
-            m_rollCount.store(count + 1, std::memory_order_relaxed);
+            const int row = int(i % m_roundRows);
+            handOver({row, maskedPhone(number), QString()});
+            m_lastShown[m_roundRows - row] = number;
             ++shown;
             if (shown >= m_roundRows && stopRequested())
                 return;
@@ -81,7 +82,7 @@ void TCJThread::roll(TDBLink &link, RollPass &pass)
     }
 }
 
-void TCJThread::handOver(Handover handover)
+void RollWorker::handOver(Handover handover)
 {
     std::unique_lock lock(m_mutex);
     m_waiting = std::move(handover);
@@ -106,7 +107,7 @@ void TCJThread::handOver(Handover handover)
     m_changed.wait(lock, [this] { return !m_waiting; });
 }
 
-bool TCJThread::serviceHandover()
+bool RollWorker::serviceHandover()
 {
     std::unique_lock lock(m_mutex);
     if (!m_waiting || m_applying)
@@ -130,42 +131,42 @@ bool TCJThread::serviceHandover()
         m_applying = false;
         m_changed.notify_all();
     });
-    m_sink->ShowTileRow(handover.row, handover.text);
+    m_sink->showTileRow(handover.row, handover.text);
     return true;
 }
 
-bool TCJThread::isHandoverWaiting() const
+bool RollWorker::isHandoverWaiting() const
 {
     std::lock_guard lock(m_mutex);
     return m_waiting && !m_applying;
 }
 
-void TCJThread::requestStop()
+void RollWorker::requestStop()
 {
     std::lock_guard lock(m_mutex);
     m_stopRequested.store(true, std::memory_order_release);
     m_changed.notify_all();
 }
 
-void TCJThread::waitForStopRequest()
+void RollWorker::waitForStopRequest()
 {
     std::unique_lock lock(m_mutex);
     m_changed.wait(lock, [this] { return stopRequested(); });
 }
 
-bool TCJThread::hasEnded() const
+bool RollWorker::hasEnded() const
 {
     std::lock_guard lock(m_mutex);
     return m_ended;
 }
 
-void TCJThread::waitForEnd()
+void RollWorker::waitForEnd()
 {
     if (!isRunning() && !isFinished())
         return; // never started
     for (;;) {
         std::unique_lock lock(m_mutex);
-        // A row that is being applied further up this thread's stack (a ShowTileRow that
+        // A row that is being applied further up this thread's stack (a showTileRow that
         // called back into a halt) would never complete: that is a misuse, see DrawSurface.
         m_changed.wait(lock, [this] { return m_ended || (m_waiting && !m_applying); });
         if (m_ended)
@@ -175,7 +176,7 @@ void TCJThread::waitForEnd()
     }
 }
 
-void TCJThread::halt()
+void RollWorker::halt()
 {
     requestStop();
     waitForEnd();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "RollOrder.h"
+#include "core/draw/RollOrder.h"
 
 #include <QString>
 #include <QThread>
@@ -10,14 +10,15 @@
 #include <mutex>
 #include <optional>
 
+class Database;
 class RollSink;
-class TDBLink;
 
-/// The roll of one round, on a thread of its own with its own database access object.
+/// The roll of one round, on a thread of its own with its own database connection.
 ///
 /// Pass after pass it reads the participants who may still win, in the round's keyed order,
-/// and shows each one masked on tile row k = RollCount mod RoundRows, writing the full number
-/// to RollSlots[RoundRows - k]. Each row is handed to the UI thread, and the worker waits
+/// and shows each one masked on tile row k = (participants shown in the pass) mod rows,
+/// writing the full number to lastShown[rows - k], so that the reveal shows each winner on
+/// the mirrored row. Each row is handed to the UI thread, and the worker waits
 /// until the UI thread has applied it: either a queued call on the UI thread's event loop or
 /// a UI thread that is halting the worker applies it. No sleep and no timer: the roll runs as
 /// fast as the screen takes the rows.
@@ -27,25 +28,23 @@ class TDBLink;
 /// a stopped round always yields its rows. A database failure ends the worker silently.
 ///
 /// The object itself lives on the UI thread; only run() executes on the worker thread.
-class TCJThread final : public QThread
+class RollWorker final : public QThread
 {
     Q_OBJECT
 
 public:
-    /// The largest index of RollSlots, and so the most rows a round can roll.
+    /// The largest index of lastShown, and so the most rows a round can roll.
     static constexpr int MaxRoundRows = 300;
 
+    /// @param databaseFile the database the worker opens its own connection to.
     /// @param roundRows rows of the round (at most MaxRoundRows); 0 or less only warns.
-    /// @param rollSlots MaxRoundRows + 1 entries, written while the worker runs and read by
+    /// @param lastShown MaxRoundRows + 1 entries, written while the worker runs and read by
     ///        the UI thread only after it has ended.
     /// @param sink applies the hand-overs on the UI thread; outlives the worker.
-    TCJThread(int roundRows, QString *rollSlots, RollSink *sink, const RollKey &key, QObject *parent = nullptr);
+    RollWorker(const QString &databaseFile, int roundRows, QString *lastShown, RollSink *sink, const RollKey &key,
+               QObject *parent = nullptr);
     /// Halts a worker that still runs and waits for its thread to finish.
-    ~TCJThread() override;
-
-    int RoundRows() const { return m_roundRows; }
-    /// Participants shown in the current pass.
-    int RollCount() const { return m_rollCount.load(std::memory_order_relaxed); }
+    ~RollWorker() override;
 
     /// Asks the worker to stop; returns at once. Any thread.
     void requestStop();
@@ -74,16 +73,16 @@ private:
         QString caption;
     };
 
-    void roll(TDBLink &link, RollPass &pass);
+    void roll(Database &db, RollPass &pass);
     void handOver(Handover handover);
     bool stopRequested() const { return m_stopRequested.load(std::memory_order_acquire); }
     void waitForStopRequest();
 
+    const QString m_databaseFile;
     const int m_roundRows;
-    QString *const m_rollSlots;
+    QString *const m_lastShown;
     RollSink *const m_sink;
     const RollKey m_key;
-    std::atomic<int> m_rollCount{0};
     std::atomic<bool> m_stopRequested{false};
 
     // The mailbox: one hand-over at a time, guarded by m_mutex.

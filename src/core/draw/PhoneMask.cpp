@@ -1,13 +1,13 @@
-#include "MaskPhone.h"
+#include "core/draw/PhoneMask.h"
 
-#include "data/TextUtil.h"
+#include "core/base/Text.h"
 
-QString MaskPhone(const QString &number)
+QString maskedPhone(const QString &number)
 {
     QString masked = number;
     for (qsizetype i = 4; i < 7 && i < masked.size(); ++i)
         masked[i] = QLatin1Char('*');
-    return cj::trimmed(masked);
+    return Text::trimmed(masked);
 }
 
 QString tileCaption(const QString &text, int column)

@@ -1,8 +1,8 @@
-#include "TextUtil.h"
+#include "core/base/Text.h"
 
-#include "CjError.h"
+#include "core/base/Error.h"
 
-namespace cj {
+namespace Text {
 
 QString trimmed(const QString &text)
 {
@@ -62,8 +62,8 @@ int toInteger(const QString &text)
 {
     int v = 0;
     if (!tryToInteger(text, &v))
-        throw ConvertError(QStringLiteral("'%1' is not a valid integer value").arg(text));
+        throw ConversionError(QStringLiteral("'%1' is not a valid integer value").arg(text));
     return v;
 }
 
-} // namespace cj
+} // namespace Text

@@ -1,4 +1,4 @@
-#include "Gbk.h"
+#include "core/base/Gbk.h"
 
 #include <cerrno>
 #include <iconv.h>

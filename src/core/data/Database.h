@@ -1,0 +1,121 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QHash>
+#include <QString>
+
+struct sqlite3;
+struct sqlite3_stmt;
+
+/// One connection to the program's database (an SQLite 3 file, CJ.mdb). The program opens
+/// one for the UI thread and each roll worker opens its own; the stores take it by
+/// reference. Opening brings the file's schema up to this program's version (Schema.h).
+///
+/// The connection uses a write-ahead log, so a worker reads while the UI thread writes, and
+/// waits up to 5 s for a lock another program holds. Every failure throws DatabaseError with
+/// the database's own message.
+class Database final
+{
+public:
+    enum class OpenMode {
+        ExistingFile, ///< a missing file is an error, never a new empty database
+        CreateIfMissing, ///< a missing file is created with the current schema
+    };
+
+    explicit Database(const QString &file, OpenMode mode = OpenMode::ExistingFile);
+    ~Database();
+    Database(const Database &) = delete;
+    Database &operator=(const Database &) = delete;
+
+    const QString &fileName() const { return m_file; }
+
+    /// Runs SQL that binds no value and returns no row (schema, pragmas); several statements
+    /// may follow each other.
+    void execute(const char *sql);
+
+    /// The schema version recorded in the file (PRAGMA user_version).
+    int schemaVersion();
+
+    sqlite3 *handle() const { return m_db; }
+
+private:
+    friend class Statement;
+    /// A prepared statement for the SQL text, ready to bind; statements stay prepared for
+    /// the life of the connection. A statement already in use is prepared anew.
+    sqlite3_stmt *acquire(const char *sql, bool *cached);
+    void release(const char *sql, sqlite3_stmt *statement, bool cached);
+    [[noreturn]] void fail() const;
+
+    QString m_file;
+    sqlite3 *m_db = nullptr;
+    struct Prepared
+    {
+        sqlite3_stmt *statement = nullptr;
+        bool inUse = false;
+    };
+    QHash<const char *, Prepared> m_prepared;
+};
+
+/// Writes that belong together: begun at construction, rolled back at destruction unless
+/// commit() was called, so a failure leaves the file exactly as it was.
+class Transaction final
+{
+public:
+    explicit Transaction(Database &db);
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+    void commit();
+
+private:
+    Database &m_db;
+    bool m_open = true;
+};
+
+/// One run of an SQL text from the catalogue (Sql.h): bind the values, then execute() or
+/// step through the rows with next() and read their columns. Columns count from 0, values
+/// from 1.
+class Statement final
+{
+public:
+    Statement(Database &db, const char *sql);
+    ~Statement();
+    Statement(const Statement &) = delete;
+    Statement &operator=(const Statement &) = delete;
+
+    Statement &bind(int index, const QString &value);
+    Statement &bind(int index, qint64 value);
+    Statement &bind(int index, int value) { return bind(index, qint64(value)); }
+    Statement &bindNull(int index);
+    /// Binds every value in order; their number must match the statement's.
+    template<typename... Values>
+    Statement &bindAll(const Values &...values)
+    {
+        checkValueCount(int(sizeof...(values)));
+        int index = 0;
+        (bind(++index, values), ...);
+        return *this;
+    }
+
+    /// Runs a statement that returns no rows. Returns the number of rows it changed.
+    int execute();
+    /// Steps to the next row of the result; false past the last one.
+    bool next();
+
+    /// The column's value as text: Null gives the empty text, a whole number its decimal
+    /// digits (also one stored as a real), another real its shortest form.
+    QString text(int column) const;
+    /// The column's value as UTF-8, valid until the next step (for reading many rows fast).
+    QByteArrayView utf8(int column) const;
+    qint64 integer(int column) const;
+    bool isNull(int column) const;
+
+private:
+    void checkValueCount(int count) const;
+    [[noreturn]] void fail() const;
+
+    Database &m_db;
+    const char *m_sql;
+    sqlite3_stmt *m_statement;
+    bool m_cached = false;
+};
