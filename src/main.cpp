@@ -1,22 +1,26 @@
-#include "app/frmRaffle.h"
-#include "ui/Dialogs.h"
-#include "ui/ErrorHandler.h"
+#include "core/data/AppPaths.h"
+#include "core/data/Database.h"
+#include "gui/app/Application.h"
+#include "gui/app/MainWindow.h"
+#include "gui/ui/ErrorBoundary.h"
 
-#include "data/CjError.h"
+#include <memory>
 
 int main(int argc, char *argv[])
 {
-    CjApplication app(argc, argv);
-    Tfmraffle *window = nullptr;
+    Application app(argc, argv);
+    std::unique_ptr<Database> db;
+    std::unique_ptr<MainWindow> window;
     try {
-        window = new Tfmraffle;
+        db = std::make_unique<Database>(AppPaths::databaseFile());
+        window = std::make_unique<MainWindow>(*db);
     } catch (const std::exception &e) {
         // The database could not be opened or read: say why and end without a window.
-        ErrorHandler::report(e);
+        ErrorBoundary::report(e);
         return 1;
     }
     window->show();
     const int rc = app.exec();
-    delete window;
+    window.reset(); // purges incomplete rows while the database is still open
     return rc;
 }

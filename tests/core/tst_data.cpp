@@ -1,10 +1,15 @@
-// The database access object and the statement catalogue against a real SQLite file.
+// The database connection, its schema versions and the stores, against real SQLite files.
 #include "TestDb.h"
 
-#include "data/CjError.h"
-#include "data/Statements.h"
-#include "data/Tables.h"
-#include "data/Unit_DBLink.h"
+#include "core/base/Error.h"
+#include "core/base/Text.h"
+#include "core/data/Database.h"
+#include "core/data/DrawStore.h"
+#include "core/data/ParticipantStore.h"
+#include "core/data/PrizeStore.h"
+#include "core/data/Schema.h"
+#include "core/data/Sql.h"
+#include "core/draw/RollOrder.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +18,51 @@
 
 #include <sqlite3.h>
 
+namespace {
+
+/// Makes a database file the way the program did before it recorded schema versions: both
+/// tables, no version.
+void makeUnversionedFile(const QString &file)
+{
+    QDir().mkpath(QFileInfo(file).absolutePath());
+    sqlite3 *db = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &db), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(db,
+                          "pragma journal_mode = wal;"
+                          "create table Tab_CJ (xh integer, Tel text, Name text, Comment text, ZT text);"
+                          "create index Tab_CJ_xh on Tab_CJ(xh);"
+                          "create index Tab_CJ_Tel on Tab_CJ(Tel);"
+                          "create table Tab_Set (xh integer, name text, quantity text, rs text, jp text, comment text);"
+                          "create index Tab_Set_xh on Tab_Set(xh);"
+                          "insert into Tab_CJ values (1, '13800000001', '张三', '销售部', '1'),"
+                          " (2, '13800000002', '李四', '', null), (3, '13800000003', null, null, '');"
+                          "insert into Tab_Set values (1, '一等奖', '1', '1', '电脑', null),"
+                          " (2, '二等奖', '2', '2', '手机', '');",
+                          nullptr, nullptr, nullptr),
+             SQLITE_OK);
+    sqlite3_close(db);
+}
+
+/// The first column of a select, read without the program's connection (which would
+/// migrate the file first).
+QStringList column(const QString &file, const char *sql)
+{
+    sqlite3 *db = nullptr;
+    sqlite3_open(QFile::encodeName(file).constData(), &db);
+    QStringList out;
+    sqlite3_stmt *s = nullptr;
+    sqlite3_prepare_v2(db, sql, -1, &s, nullptr);
+    while (sqlite3_step(s) == SQLITE_ROW) {
+        const auto *text = reinterpret_cast<const char *>(sqlite3_column_text(s, 0));
+        out << (text ? QString::fromUtf8(text) : QStringLiteral("<null>"));
+    }
+    sqlite3_finalize(s);
+    sqlite3_close(db);
+    return out;
+}
+
+} // namespace
+
 class TestData final : public QObject
 {
     Q_OBJECT
@@ -20,19 +70,20 @@ class TestData final : public QObject
 private slots:
     void hostileTextsRoundTrip_data();
     void hostileTextsRoundTrip();
-    void serialsSortNumerically();
-    void quotedAndBareSerialSelectTheSameRow();
-    void namesMatchInAnyCase();
+    void serialsClosedAtLoad();
     void nullIsNotTheEmptyText();
-    void asIntegerConversions_data();
-    void asIntegerConversions();
-    void secondConnectionSeesPostedChange();
+    void readingNumbers_data();
+    void readingNumbers();
+    void secondConnectionSeesTheMarks();
+    void statementUsedInsideItsOwnLoop();
     void openFailures_data();
     void openFailures();
     void createIfMissingNeverOverwrites();
     void transactionRollsBack();
-    void renumberSerialsClosesGaps();
     void purgeRemovesIncompleteRowsAndRenumbers();
+    void unversionedFileKeepsEverything();
+    void newerFileRefusedUnchanged();
+    void failingMigrationLeavesFileAsItWas();
 };
 
 void TestData::hostileTextsRoundTrip_data()
@@ -45,175 +96,146 @@ void TestData::hostileTextsRoundTrip_data()
     QTest::newRow("comment dashes") << QStringLiteral("x -- y");
     QTest::newRow("semicolon") << QStringLiteral("1; delete from Tab_CJ; --");
     QTest::newRow("backslash") << QStringLiteral("C:\\DB\\");
-    QTest::newRow("NUL") << QString(QChar(0)) + QStringLiteral("after");
+    QTest::newRow("NUL inside") << QStringLiteral("before") + QChar(0) + QStringLiteral("after");
     QTest::newRow("emoji") << QStringLiteral("🎉抽奖");
     QTest::newRow("10000 characters") << QString(10000, QChar(u'字'));
 }
 
-// Every statement that takes text stores and finds it unchanged, and none can be altered by it.
+// Every store operation that takes text stores and finds it unchanged, and no text can
+// alter a statement.
 void TestData::hostileTextsRoundTrip()
 {
     QFETCH(QString, text);
-    TestDb db;
-    db.addParticipants({{QStringLiteral("13800000000"), QStringLiteral("keep"), QString()}});
-    TDBLink link;
-    TQuery &q = link.Query();
-    q.SQL(Sql::InsertParticipant);
-    q.ExecSQL({2});
-    q.SQL(Sql::SaveParticipant);
-    q.ExecSQL({text, text, text, 2});
+    TestDb testDb;
+    testDb.addParticipants({{QStringLiteral("13800000000"), QStringLiteral("keep"), QString()}});
+    Database db(testDb.dbFile());
+    ParticipantStore participants(db);
+    participants.add(2);
+    participants.save(2, {text, text, text});
+    QCOMPARE(participants.nameOf(text), text);
+    QCOMPARE(DrawStore(db).markDrawn(text), text);
 
-    q.SQL(Sql::FindWinner);
-    q.Open({text});
-    QVERIFY(!q.Eof());
-    QCOMPARE(q.FieldByName(QStringLiteral("Tel")).AsString(), text);
-    QCOMPARE(q.FieldByName(QStringLiteral("Name")).AsString(), text);
-    QCOMPARE(q.FieldByName(QStringLiteral("Comment")).AsString(), text);
-    q.Edit();
-    q.SetFieldValue(QStringLiteral("zt"), text);
-    q.Post();
-    q.Next();
-    QVERIFY(q.Eof());
+    PrizeStore prizes(db);
+    prizes.add(1);
+    prizes.save(1, {text, text, text, text, text});
+    const Prize stored = prizes.loadAll().constFirst();
+    for (const QString &value : {stored.name, stored.quantity, stored.perRound, stored.item, stored.comment})
+        QCOMPARE(value, text);
 
-    q.SQL(Sql::ResultName);
-    q.Open({text});
-    QCOMPARE(q.FieldByName(QStringLiteral("name")).AsString(), text);
-
-    q.SQL(Sql::InsertPrize);
-    q.ExecSQL({1});
-    q.SQL(Sql::SavePrize);
-    q.ExecSQL({text, text, text, text, text, 1});
-    q.SQL(Sql::LoadPrizes);
-    q.Open();
-    for (const char *column : {"name", "quantity", "rs", "jp", "comment"})
-        QCOMPARE(q.FieldByName(QLatin1String(column)).AsString(), text);
-    q.Close();
-
-    QCOMPARE(db.column(QStringLiteral("select count(*) from Tab_CJ")), QStringList{QStringLiteral("2")});
-    QCOMPARE(db.column(QStringLiteral("select Name from Tab_CJ where xh = 1")), QStringList{QStringLiteral("keep")});
-    QCOMPARE(db.column(QStringLiteral("select ZT from Tab_CJ where xh = 1")), QStringList{QStringLiteral("<null>")});
+    const QList<Participant> all = participants.loadAll();
+    QCOMPARE(all.size(), 2);
+    QCOMPARE(all.at(0).name, QStringLiteral("keep"));
+    QCOMPARE(all.at(1).phone, text);
+    QCOMPARE(all.at(1).comment, text);
+    QCOMPARE(testDb.column(QStringLiteral("select ZT from Tab_CJ order by xh")),
+             (QStringList{QStringLiteral("<null>"), QStringLiteral("1")}));
 }
 
-void TestData::serialsSortNumerically()
+void TestData::serialsClosedAtLoad()
 {
-    TestDb db;
-    QList<QStringList> rows;
-    for (int i = 1; i <= 12; ++i)
-        rows.append({QString::number(i), QString(), QString()});
-    db.addParticipants(rows);
-    db.exec(QStringLiteral("update Tab_CJ set xh = 13 - xh")); // stored in reverse order
-    TDBLink link;
-    const QList<QStringList> loaded = ParticipantTable::load(link);
-    QCOMPARE(loaded.size(), 12);
-    for (int i = 0; i < 12; ++i)
-        QCOMPARE(loaded.at(i).at(0), QString::number(i + 1));
-}
-
-void TestData::quotedAndBareSerialSelectTheSameRow()
-{
-    TestDb db;
-    db.addParticipants({{QStringLiteral("1")}, {QStringLiteral("2")}, {QStringLiteral("3")}});
-    TDBLink link;
-    link.Query().SQL(Sql::DeleteParticipant);
-    link.Query().ExecSQL({QStringLiteral("3")});
-    QCOMPARE(link.Query().RowsAffected(), 1);
-    link.Query().ExecSQL({2});
-    QCOMPARE(link.Query().RowsAffected(), 1);
-    QCOMPARE(db.column(QStringLiteral("select Tel from Tab_CJ")), QStringList{QStringLiteral("1")});
-}
-
-void TestData::namesMatchInAnyCase()
-{
-    TestDb db;
-    db.addParticipants({{QStringLiteral("139"), QStringLiteral("张三"), QString()}});
-    TDBLink link;
-    TQuery &q = link.Query();
-    q.SQL(Sql::LoadParticipants);
-    q.Open();
-    for (const char *name : {"TEL", "tel", "Tel"})
-        QCOMPARE(q.FieldByName(QLatin1String(name)).AsString(), QStringLiteral("139"));
-    QCOMPARE(q.FieldByName(QStringLiteral("xH")).AsInteger(), 1);
-    QCOMPARE(q.FieldByName(QStringLiteral("NAME")).AsString(), QStringLiteral("张三"));
-    QVERIFY_THROWS_EXCEPTION(DbError, q.FieldByName(QStringLiteral("nosuchcolumn")));
+    TestDb testDb;
+    testDb.exec(QStringLiteral("insert into Tab_CJ(xh, Tel) values (12, 'l'), (5, 'e'), (2, 'b'), (9, 'i'), (2, 'b2')"));
+    testDb.exec(QStringLiteral("insert into Tab_Set(xh, name) values (10, 'J'), (3, 'C')"));
+    Database db(testDb.dbFile());
+    QStringList phones;
+    for (const Participant &p : ParticipantStore(db).loadAll())
+        phones << p.phone;
+    QCOMPARE(phones, (QStringList{"b", "b2", "e", "i", "l"}));
+    QCOMPARE(testDb.column(QStringLiteral("select xh || Tel from Tab_CJ order by xh")),
+             (QStringList{"1b", "2b2", "3e", "4i", "5l"}));
+    QCOMPARE(PrizeStore(db).loadAll().constFirst().name, QStringLiteral("C"));
+    QCOMPARE(testDb.column(QStringLiteral("select xh || name from Tab_Set order by xh")), (QStringList{"1C", "2J"}));
 }
 
 void TestData::nullIsNotTheEmptyText()
 {
-    TestDb db;
-    db.addParticipants({{QStringLiteral("1")}, {QStringLiteral("2")}});
-    db.exec(QStringLiteral("update Tab_CJ set ZT = '' where xh = 2"));
-    TDBLink link;
-    TQuery &q = link.Query();
-    q.SQL(Sql::LoadParticipants);
-    q.Open();
-    QVERIFY(q.FieldByName(QStringLiteral("ZT")).IsNull());
-    QCOMPARE(q.FieldByName(QStringLiteral("ZT")).AsString(), QString());
-    q.Next();
-    QVERIFY(!q.FieldByName(QStringLiteral("ZT")).IsNull());
-    QCOMPARE(q.FieldByName(QStringLiteral("ZT")).AsString(), QString());
-    q.Next();
-    QVERIFY(q.Eof());
-    // An empty result reads as the empty text.
-    QCOMPARE(q.FieldByName(QStringLiteral("Tel")).AsString(), QString());
+    TestDb testDb;
+    testDb.addParticipants({{QStringLiteral("1")}, {QStringLiteral("2")}, {QStringLiteral("3")}});
+    testDb.exec(QStringLiteral("update Tab_CJ set ZT = '' where xh = 2"));
+    Database db(testDb.dbFile());
+    {
+        Statement rows(db, Sql::RollPass);
+        QStringList marks;
+        while (rows.next())
+            marks << (rows.isNull(1) ? QStringLiteral("null") : QLatin1Char('"') + rows.text(1) + QLatin1Char('"'));
+        QCOMPARE(marks, (QStringList{"null", "\"\"", "null"}));
+    }
+    // Any mark excludes the participant, the empty text too.
+    RollPass pass;
+    QVERIFY(DrawStore(db).loadRollPass(&pass));
+    QCOMPARE(pass.size(), 2);
     // A new row gets Null: there is no default.
-    q.SQL(Sql::InsertParticipant);
-    q.ExecSQL({3});
-    QCOMPARE(db.column(QStringLiteral("select ZT from Tab_CJ where xh = 3")), QStringList{QStringLiteral("<null>")});
+    ParticipantStore(db).add(4);
+    QCOMPARE(testDb.column(QStringLiteral("select ZT from Tab_CJ where xh = 4")), QStringList{"<null>"});
 }
 
-void TestData::asIntegerConversions_data()
+void TestData::readingNumbers_data()
 {
-    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("text");
     QTest::addColumn<bool>("converts");
     QTest::addColumn<int>("value");
     QTest::newRow("digits") << QStringLiteral("12") << true << 12;
     QTest::newRow("negative") << QStringLiteral("-2") << true << -2;
+    QTest::newRow("plus") << QStringLiteral("+7") << true << 7;
     QTest::newRow("empty") << QStringLiteral("") << true << 0;
     QTest::newRow("blanks around") << QStringLiteral(" 3 ") << true << 3;
+    QTest::newRow("largest") << QStringLiteral("2147483647") << true << 2147483647;
     QTest::newRow("chinese") << QStringLiteral("三") << false << 0;
     QTest::newRow("fraction") << QStringLiteral("1.5") << false << 0;
+    QTest::newRow("sign alone") << QStringLiteral("-") << false << 0;
     QTest::newRow("too large") << QStringLiteral("3000000000") << false << 0;
 }
 
-void TestData::asIntegerConversions()
+void TestData::readingNumbers()
 {
-    QFETCH(QString, stored);
+    QFETCH(QString, text);
     QFETCH(bool, converts);
     QFETCH(int, value);
-    TestDb db;
-    db.addPrizes({{QStringLiteral("一等奖"), stored, stored, QString(), QString()}});
-    TDBLink link;
-    TQuery &q = link.Query();
-    q.SQL(Sql::LoadPrizePlan);
-    q.Open();
     if (converts) {
-        QCOMPARE(q.FieldByName(QStringLiteral("quantity")).AsInteger(), value);
-    } else {
-        try {
-            q.FieldByName(QStringLiteral("quantity")).AsInteger();
-            QFAIL("no conversion error");
-        } catch (const ConvertError &e) {
-            QVERIFY2(e.text().contains(stored), qPrintable(e.text()));
-        }
+        QCOMPARE(Text::toInteger(text), value);
+        return;
+    }
+    try {
+        Text::toInteger(text);
+        QFAIL("no conversion error");
+    } catch (const ConversionError &e) {
+        QCOMPARE(e.text(), QStringLiteral("'%1' is not a valid integer value").arg(text));
     }
 }
 
-void TestData::secondConnectionSeesPostedChange()
+// The roll worker's connection stays open across a stop and must see its marks.
+void TestData::secondConnectionSeesTheMarks()
 {
-    TestDb db;
-    db.addParticipants({{QStringLiteral("13900000000"), QStringLiteral("李四"), QString()}});
-    TDBLink reader; // open across the change, as the roll worker's connection is
-    TDBLink writer;
-    writer.Query().SQL(Sql::FindWinner);
-    writer.Query().Open({QStringLiteral("13900000000")});
-    writer.Query().Edit();
-    writer.Query().SetFieldValue(QStringLiteral("zt"), QStringLiteral("1"));
-    writer.Query().Post();
-    writer.Query().Close();
-    TQuery &q = reader.Query();
-    q.SQL(Sql::LoadParticipants);
-    q.Open();
-    QCOMPARE(q.FieldByName(QStringLiteral("ZT")).AsString(), QStringLiteral("1"));
+    TestDb testDb;
+    testDb.addParticipants({{QStringLiteral("13900000000"), QStringLiteral("李四"), QString()},
+                            {QStringLiteral("13900000001"), QStringLiteral("王五"), QString()}});
+    Database reader(testDb.dbFile());
+    Database writer(testDb.dbFile());
+    RollPass pass;
+    QVERIFY(DrawStore(reader).loadRollPass(&pass));
+    QCOMPARE(pass.size(), 2);
+    QCOMPARE(DrawStore(writer).markDrawn(QStringLiteral("13900000000")), QStringLiteral("李四"));
+    QVERIFY(DrawStore(reader).loadRollPass(&pass));
+    QCOMPARE(pass.size(), 1);
+    QCOMPARE(pass.number(0), QStringLiteral("13900000001"));
+}
+
+// A statement run inside a loop over its own result gets a preparation of its own.
+void TestData::statementUsedInsideItsOwnLoop()
+{
+    TestDb testDb;
+    testDb.addParticipants({{QStringLiteral("1"), QStringLiteral("a")}, {QStringLiteral("2"), QStringLiteral("b")}});
+    Database db(testDb.dbFile());
+    QStringList pairs;
+    Statement outer(db, Sql::LoadParticipants);
+    while (outer.next()) {
+        Statement inner(db, Sql::LoadParticipants);
+        while (inner.next())
+            pairs << outer.text(0) + inner.text(0);
+    }
+    QCOMPARE(pairs, (QStringList{"11", "12", "21", "22"}));
+    // Both preparations are usable afterwards.
+    QCOMPARE(ParticipantStore(db).loadAll().size(), 2);
 }
 
 void TestData::openFailures_data()
@@ -225,7 +247,7 @@ void TestData::openFailures_data()
     QTest::newRow("locked") << "locked" << "database is locked";
 }
 
-// Opening fails in the constructor with the store's own message and never creates a file.
+// Opening fails in the constructor with the database's own message and never creates a file.
 void TestData::openFailures()
 {
     QFETCH(QString, kind);
@@ -239,16 +261,16 @@ void TestData::openFailures()
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(4096, 'x'));
     } else if (kind == QLatin1String("locked")) {
-        TDBLink::createIfMissing(file);
+        Database(file, Database::OpenMode::CreateIfMissing);
         // A rollback-journal connection holding an exclusive lock keeps others out.
         QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &holder), SQLITE_OK);
         sqlite3_exec(holder, "pragma journal_mode = delete; pragma locking_mode = exclusive; begin exclusive",
                      nullptr, nullptr, nullptr);
     }
     try {
-        TDBLink link(file);
+        Database db(file);
         QFAIL("opened");
-    } catch (const DbError &e) {
+    } catch (const DatabaseError &e) {
         QCOMPARE(e.text(), message);
     }
     if (holder)
@@ -259,50 +281,97 @@ void TestData::openFailures()
 
 void TestData::createIfMissingNeverOverwrites()
 {
-    TestDb db;
-    db.addParticipants({{QStringLiteral("1")}});
-    QVERIFY(!TDBLink::createIfMissing(db.dbFile()));
-    QCOMPARE(db.column(QStringLiteral("select count(*) from Tab_CJ")), QStringList{QStringLiteral("1")});
+    TestDb testDb;
+    testDb.addParticipants({{QStringLiteral("1")}});
+    Database db(testDb.dbFile(), Database::OpenMode::CreateIfMissing);
+    QCOMPARE(testDb.column(QStringLiteral("select count(*) from Tab_CJ")), QStringList{"1"});
 }
 
 void TestData::transactionRollsBack()
 {
-    TestDb db;
-    db.addParticipants({{QStringLiteral("1")}});
+    TestDb testDb;
+    testDb.addParticipants({{QStringLiteral("1")}});
+    Database db(testDb.dbFile());
     {
-        TDBLink link;
-        TDBTransaction transaction(link);
-        link.Query().SQL(Sql::ClearParticipants);
-        link.Query().ExecSQL();
+        Transaction transaction(db);
+        ParticipantStore(db).clear();
     } // no commit
-    QCOMPARE(db.column(QStringLiteral("select count(*) from Tab_CJ")), QStringList{QStringLiteral("1")});
-}
-
-void TestData::renumberSerialsClosesGaps()
-{
-    TestDb db;
-    db.exec(QStringLiteral("insert into Tab_CJ(xh, Tel) values (5, 'e'), (2, 'b'), (9, 'i'), (2, 'b2')"));
-    db.exec(QStringLiteral("insert into Tab_Set(xh, name) values (1, 'A'), (2, 'B')"));
-    TDBLink link;
-    QVERIFY(link.renumberSerials());
-    QCOMPARE(db.column(QStringLiteral("select Tel from Tab_CJ order by xh")),
-             (QStringList{QStringLiteral("b"), QStringLiteral("b2"), QStringLiteral("e"), QStringLiteral("i")}));
-    QCOMPARE(db.column(QStringLiteral("select xh from Tab_CJ order by xh")),
-             (QStringList{QStringLiteral("1"), QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4")}));
-    QVERIFY(!link.renumberSerials());
+    QCOMPARE(testDb.column(QStringLiteral("select count(*) from Tab_CJ")), QStringList{"1"});
 }
 
 void TestData::purgeRemovesIncompleteRowsAndRenumbers()
 {
-    TestDb db;
-    db.addParticipants({{QStringLiteral("1")}, {QString()}, {QStringLiteral("3")}});
-    db.exec(QStringLiteral("insert into Tab_CJ(xh) values (4)")); // added, never saved: Tel is Null
-    db.addPrizes({{QStringLiteral("A")}, {QString()}, {QStringLiteral("C")}});
-    Tables::purgeIncomplete();
-    QCOMPARE(db.column(QStringLiteral("select xh || ':' || Tel from Tab_CJ order by xh")),
-             (QStringList{QStringLiteral("1:1"), QStringLiteral("2:3")}));
-    QCOMPARE(db.column(QStringLiteral("select xh || ':' || name from Tab_Set order by xh")),
-             (QStringList{QStringLiteral("1:A"), QStringLiteral("2:C")}));
+    TestDb testDb;
+    testDb.addParticipants({{QStringLiteral("1")}, {QString()}, {QStringLiteral("3")}});
+    testDb.exec(QStringLiteral("insert into Tab_CJ(xh) values (4)")); // added, never saved: Tel is Null
+    testDb.addPrizes({{QStringLiteral("A")}, {QString()}, {QStringLiteral("C")}});
+    Database db(testDb.dbFile());
+    ParticipantStore(db).purgeIncomplete();
+    PrizeStore(db).purgeIncomplete();
+    QCOMPARE(testDb.column(QStringLiteral("select xh || ':' || Tel from Tab_CJ order by xh")), (QStringList{"1:1", "2:3"}));
+    QCOMPARE(testDb.column(QStringLiteral("select xh || ':' || name from Tab_Set order by xh")),
+             (QStringList{"1:A", "2:C"}));
+}
+
+// A file made before schema versions were recorded opens with every row and mark kept.
+void TestData::unversionedFileKeepsEverything()
+{
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/CJ.mdb");
+    makeUnversionedFile(file);
+    const char *participants = "select xh || '|' || Tel || '|' || coalesce(Name, '-') || '|' || coalesce(Comment, '-')"
+                               " || '|' || coalesce(ZT, 'null') from Tab_CJ order by xh";
+    const char *prizes = "select xh || '|' || name || '|' || quantity || '|' || rs || '|' || jp || '|' || "
+                         "coalesce(comment, 'null') from Tab_Set order by xh";
+    {
+        Database db(file);
+        QCOMPARE(db.schemaVersion(), Schema::currentVersion());
+    }
+    QCOMPARE(column(file, participants), (QStringList{"1|13800000001|张三|销售部|1", "2|13800000002|李四||null",
+                                                      "3|13800000003|-|-|"}));
+    QCOMPARE(column(file, prizes), (QStringList{"1|一等奖|1|1|电脑|null", "2|二等奖|2|2|手机|"}));
+    // A brand-new file gets the same tables.
+    const QString fresh = dir.path() + QStringLiteral("/new/CJ.mdb");
+    Database db(fresh, Database::OpenMode::CreateIfMissing);
+    QCOMPARE(db.schemaVersion(), Schema::currentVersion());
+    QCOMPARE(ParticipantStore(db).loadAll().size(), 0);
+    QCOMPARE(PrizeStore(db).loadAll().size(), 0);
+}
+
+void TestData::newerFileRefusedUnchanged()
+{
+    TestDb testDb;
+    testDb.addParticipants({{QStringLiteral("1")}});
+    const int newer = Schema::currentVersion() + 1;
+    testDb.exec(QStringLiteral("pragma user_version = %1").arg(newer));
+    const QByteArray before = [&] {
+        QFile f(testDb.dbFile());
+        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
+    }();
+    try {
+        Database db(testDb.dbFile());
+        QFAIL("a file of a newer version was opened");
+    } catch (const DatabaseError &e) {
+        QVERIFY2(e.text().contains(QDir::toNativeSeparators(testDb.dbFile())), qPrintable(e.text()));
+        QVERIFY2(e.text().contains(QStringLiteral("更新版本")), qPrintable(e.text()));
+    }
+    QFile f(testDb.dbFile());
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), before);
+}
+
+void TestData::failingMigrationLeavesFileAsItWas()
+{
+    // A file from elsewhere whose participant "table" is a view: its index cannot be made.
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/CJ.mdb");
+    sqlite3 *raw = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &raw), SQLITE_OK);
+    sqlite3_exec(raw, "create table People (Tel text); create view Tab_CJ as select Tel from People;", nullptr,
+                 nullptr, nullptr);
+    sqlite3_close(raw);
+    QVERIFY_THROWS_EXCEPTION(DatabaseError, Database db(file));
+    QCOMPARE(column(file, "select count(*) from sqlite_master where name = 'Tab_Set'"), QStringList{"0"});
 }
 
 QTEST_GUILESS_MAIN(TestData)

@@ -2,8 +2,11 @@
 // with the places of their own prize, names looked up in the participant table.
 #include "TestDb.h"
 
-#include "data/CjError.h"
-#include "draw/Results.h"
+#include "core/base/Error.h"
+#include "core/data/Database.h"
+#include "core/data/ParticipantStore.h"
+#include "core/data/PrizeStore.h"
+#include "core/draw/Results.h"
 
 #include <QTest>
 
@@ -28,12 +31,12 @@ public:
 };
 
 /// "name|quantity|item" per prize row.
-QList<Results::PrizeRow> prizeRows(const QStringList &texts)
+QList<Prize> prizeRows(const QStringList &texts)
 {
-    QList<Results::PrizeRow> out;
+    QList<Prize> out;
     for (const QString &t : texts) {
         const QStringList c = t.split(QLatin1Char('|'));
-        out.append({c.at(0), c.at(1), c.at(2)});
+        out.append({c.at(0), c.at(1), QString(), c.at(2), QString()});
     }
     return out;
 }
@@ -90,7 +93,7 @@ void TestResults::placeCount()
         try {
             Results::placeCount(quantity);
             QFAIL("no conversion error");
-        } catch (const ConvertError &e) {
+        } catch (const ConversionError &e) {
             QCOMPARE(e.text(), QStringLiteral("'%1' is not a valid integer value").arg(quantity));
         }
     } else {
@@ -166,8 +169,10 @@ void TestResults::build()
                         {"13800000007", "七乙", ""},
                         {"13800000007", "七甲", ""}});
     db.exec(QStringLiteral("update Tab_CJ set xh = 100 - xh"));
+    Database connection(db.dbFile());
+    ParticipantStore participants(connection);
     ListSink sink;
-    Results::build(prizeRows(prizes), winnerList(winners), sink);
+    Results::build(prizeRows(prizes), winnerList(winners), participants, sink);
     QCOMPARE(sink.rows, expected);
 }
 
@@ -175,11 +180,13 @@ void TestResults::quantityNotANumberStopsTheLayout()
 {
     TestDb db;
     db.addParticipants({{"13800000001", "张一", ""}});
+    Database connection(db.dbFile());
+    ParticipantStore participants(connection);
     ListSink sink;
     try {
-        Results::build(prizeRows({"A|2|x", "B|三|y", "C|1|z"}), winnerList({"13800000001|1"}), sink);
+        Results::build(prizeRows({"A|2|x", "B|三|y", "C|1|z"}), winnerList({"13800000001|1"}), participants, sink);
         QFAIL("no conversion error");
-    } catch (const ConvertError &e) {
+    } catch (const ConversionError &e) {
         QCOMPARE(e.text(), QStringLiteral("'三' is not a valid integer value"));
     }
     // The places before the bad row stay; no winner has been filled in.
@@ -190,8 +197,11 @@ void TestResults::databaseFailureEndsTheBuild()
 {
     TestDb db;
     db.exec(QStringLiteral("drop table Tab_CJ"));
+    Database connection(db.dbFile());
+    ParticipantStore participants(connection);
     ListSink sink;
-    QVERIFY_THROWS_EXCEPTION(DbError, Results::build(prizeRows({"A|1|x"}), winnerList({"13800000001|1"}), sink));
+    QVERIFY_THROWS_EXCEPTION(DatabaseError,
+                             Results::build(prizeRows({"A|1|x"}), winnerList({"13800000001|1"}), participants, sink));
     QCOMPARE(sink.rows, (QStringList{"A|x||"}));
 }
 

@@ -3,11 +3,12 @@
 
 #include "FakeDrawSurface.h"
 #include "TestDb.h"
-#include "data/CjError.h"
-#include "draw/DrawEngine.h"
-#include "draw/MaskPhone.h"
-#include "draw/RollOrder.h"
-#include "draw/TCJThread.h"
+#include "core/base/Error.h"
+#include "core/data/Database.h"
+#include "core/draw/DrawEngine.h"
+#include "core/draw/PhoneMask.h"
+#include "core/draw/RollOrder.h"
+#include "core/draw/RollWorker.h"
 
 #include <QRandomGenerator>
 #include <QSet>
@@ -59,10 +60,25 @@ QStringList addParticipants(TestDb &db, int n)
     return numbers;
 }
 
-QStringList inRollOrder(QStringList numbers, const RollKey &key = TestKey)
+/// The numbers in the order a pass of the round with that key shows them.
+QStringList inRollOrder(const QStringList &numbers, const RollKey &key = TestKey)
 {
-    putInRollOrder(numbers, key);
-    return numbers;
+    RollPass pass(key);
+    for (const QString &number : numbers) {
+        const QByteArray utf8 = number.toUtf8();
+        pass.add(utf8.constData(), utf8.size());
+    }
+    pass.putInOrder();
+    QStringList ordered;
+    for (qsizetype i = 0; i < pass.size(); ++i)
+        ordered << pass.number(i);
+    return ordered;
+}
+
+quint64 rank(const QString &number)
+{
+    const QByteArray utf8 = number.toUtf8();
+    return sipHash24(TestKey, utf8.constData(), utf8.size());
 }
 
 /// Lets the roll run until it has handed over @p rows rows, stopping it at that row.
@@ -119,7 +135,7 @@ void TestRoll::maskPhone()
     QFETCH(QString, rollCaptions);
     QFETCH(QString, revealCaptions);
 
-    QCOMPARE(MaskPhone(number), masked);
+    QCOMPARE(maskedPhone(number), masked);
     QStringList roll, reveal;
     for (int column = 0; column < TilesPerRow; ++column) {
         roll << tileCaption(masked, column);
@@ -175,7 +191,7 @@ void TestRoll::rollOrderIsAKeyedPermutation()
     sorted.sort();
     QCOMPARE(sorted, numbers);
     for (qsizetype i = 1; i < ordered.size(); ++i)
-        QVERIFY(rollRank(TestKey, ordered.at(i - 1)) < rollRank(TestKey, ordered.at(i)));
+        QVERIFY(rank(ordered.at(i - 1)) < rank(ordered.at(i)));
 
     // Not the table's order, and another key gives another order.
     QVERIFY(ordered != numbers);
@@ -229,7 +245,8 @@ void TestRoll::rollAndStop()
     };
 
     FakeDrawSurface surface;
-    DrawEngine engine(&surface);
+    Database connection(db.dbFile());
+    DrawEngine engine(&surface, connection);
     engine.setKeySource([] { return TestKey; });
     engine.startRound(rows);
     if (stopAt > 0)
@@ -240,7 +257,7 @@ void TestRoll::rollAndStop()
     QStringList expectedRolled, actualRolled;
     for (const QString &update : rolled.split(QLatin1Char(' '), Qt::SkipEmptyParts)) {
         const QStringList parts = update.split(QLatin1Char(':'));
-        expectedRolled << parts.at(0) + QLatin1Char(':') + MaskPhone(at(parts.at(1)));
+        expectedRolled << parts.at(0) + QLatin1Char(':') + maskedPhone(at(parts.at(1)));
     }
     for (qsizetype i = 0; i < rolledRows; ++i)
         actualRolled << QString::number(surface.rows.at(i).row) + QLatin1Char(':') + surface.rows.at(i).text;
@@ -274,7 +291,7 @@ void TestRoll::rollAndStop()
     QCOMPARE(drawn, expectedWinners);
     QCOMPARE(db.column(QStringLiteral("select count(*) from Tab_CJ where ZT is not null and ZT <> '1'")),
              QStringList{QStringLiteral("0")});
-    for (const QString &slot : engine.RollSlots())
+    for (const QString &slot : engine.lastShown())
         QVERIFY(slot.isEmpty());
 }
 
@@ -297,7 +314,8 @@ void TestRoll::onlyUndrawnNumbersRollOnce()
     db.exec(QStringLiteral("update Tab_CJ set Tel = null where xh in (6, 8)"));
 
     FakeDrawSurface surface;
-    DrawEngine engine(&surface);
+    Database connection(db.dbFile());
+    DrawEngine engine(&surface, connection);
     engine.startRound(3);
     stopAtRow(engine, surface, 6); // three passes over the two who may win
     const QStringList rolled = surface.rowTexts();
@@ -305,7 +323,7 @@ void TestRoll::onlyUndrawnNumbersRollOnce()
 
     const QStringList onePass = rolled.mid(0, 2);
     QCOMPARE(QSet<QString>(onePass.begin(), onePass.end()),
-             QSet<QString>({MaskPhone(number(1)), MaskPhone(number(7))}));
+             QSet<QString>({maskedPhone(number(1)), maskedPhone(number(7))}));
     QCOMPARE(rolled, onePass + onePass + onePass);
 
     QCOMPARE(engine.winnerLog().size(), 2);
@@ -340,7 +358,8 @@ void TestRoll::roundWithoutRows()
     TestDb db;
     addParticipants(db, 3);
     FakeDrawSurface surface;
-    DrawEngine engine(&surface);
+    Database connection(db.dbFile());
+    DrawEngine engine(&surface, connection);
     if (stopWhileWarningShows) {
         // The message box runs its own loop; the operator's stop comes from inside it.
         QEventLoop loop;
@@ -367,7 +386,8 @@ void TestRoll::stopWithoutRound()
     TestDb db;
     addParticipants(db, 3);
     FakeDrawSurface surface;
-    DrawEngine engine(&surface);
+    Database connection(db.dbFile());
+    DrawEngine engine(&surface, connection);
     engine.stop();
     QVERIFY(surface.rows.isEmpty());
     QCOMPARE(surface.calls, QStringList({"music", "show"}));
@@ -388,7 +408,8 @@ void TestRoll::exitHaltsWithoutRecording()
     addParticipants(db, 5);
     FakeDrawSurface surface;
     {
-        DrawEngine engine(&surface);
+        Database connection(db.dbFile());
+    DrawEngine engine(&surface, connection);
         engine.startRound(2);
         stopAtRow(engine, surface, 3);
         // A new round halts the one before it; the exit halts the new one.
@@ -412,7 +433,8 @@ void TestRoll::workerDatabaseFailureEndsSilently()
     TestDb db;
     const QStringList order = inRollOrder(addParticipants(db, 5));
     FakeDrawSurface surface;
-    DrawEngine engine(&surface);
+    Database connection(db.dbFile());
+    DrawEngine engine(&surface, connection);
     engine.setKeySource([] { return TestKey; });
     engine.startRound(2);
     // While the third row waits, the table goes away: the pass in hand still shows, the next
@@ -439,12 +461,13 @@ void TestRoll::stopDatabaseFailureKeepsWhatWasRecorded()
                            "when (select count(*) from Tab_CJ where ZT is not null) >= 1 "
                            "begin select raise(abort, 'disk I/O error'); end"));
     FakeDrawSurface surface;
-    DrawEngine engine(&surface);
+    Database connection(db.dbFile());
+    DrawEngine engine(&surface, connection);
     engine.startRound(3);
     try {
         engine.stop();
         QFAIL("the stop went through");
-    } catch (const DbError &e) {
+    } catch (const DatabaseError &e) {
         QCOMPARE(e.text(), QStringLiteral("disk I/O error"));
     }
     // The first winner is recorded in full; the second was logged and listed before its
@@ -454,9 +477,9 @@ void TestRoll::stopDatabaseFailureKeepsWhatWasRecorded()
     QCOMPARE(surface.lines.size(), 2);
     QVERIFY(!surface.calls.contains(QStringLiteral("show")));
     QCOMPARE(db.column(QStringLiteral("select Tel from Tab_CJ where ZT = '1'")), QStringList{log.first().number});
-    QVERIFY(engine.RollSlots()[1].isEmpty());
-    QVERIFY(engine.RollSlots()[2].isEmpty());
-    QVERIFY(!engine.RollSlots()[3].isEmpty());
+    QVERIFY(engine.lastShown()[1].isEmpty());
+    QVERIFY(engine.lastShown()[2].isEmpty());
+    QVERIFY(!engine.lastShown()[3].isEmpty());
 }
 
 void TestRoll::rowsReachTheScreenThroughTheEventLoop()
@@ -464,7 +487,8 @@ void TestRoll::rowsReachTheScreenThroughTheEventLoop()
     TestDb db;
     addParticipants(db, 4);
     FakeDrawSurface surface;
-    DrawEngine engine(&surface);
+    Database connection(db.dbFile());
+    DrawEngine engine(&surface, connection);
     engine.startRound(2);
     // The UI thread only runs its event loop: the queued hand-overs drive the roll.
     QEventLoop loop;
@@ -488,23 +512,24 @@ void TestRoll::workedExampleWholeDraw()
     db.addPrizes({{"一等奖", "2", "1", "", ""}, {"二等奖", "5", "2", "", ""}, {"三等奖", "1", "1", "", ""}});
 
     FakeDrawSurface surface;
-    DrawEngine engine(&surface);
+    Database connection(db.dbFile());
+    DrawEngine engine(&surface, connection);
     QRandomGenerator keys(2024);
     engine.setKeySource([&keys] { return RollKey{keys.generate64(), keys.generate64()}; });
-    engine.LoadPrizePlan();
+    engine.loadPlan();
 
     QList<int> roundRows;
     QList<int> logPrizes;
     int startActions = 0;
     for (;;) {
         ++startActions;
-        if (engine.DrawIsOver())
+        if (engine.schedule().isOver())
             break;
-        const QString prizeLine = engine.PrizeName(engine.schedule().CurPrize() + 1) + QLatin1Char('\r');
+        const QString prizeLine = engine.schedule().prizeName(engine.schedule().currentPrize() + 1) + QLatin1Char('\r');
         surface.clear();
         surface.lines << prizeLine;
-        QVERIFY(engine.BeginRound() == RoundOutcome::RoundBegun);
-        const int rows = engine.schedule().RoundRows();
+        QVERIFY(engine.schedule().beginRound() == RoundOutcome::RoundBegun);
+        const int rows = engine.schedule().roundRows();
         roundRows << rows;
         engine.startRound(rows);
         stopAtRow(engine, surface, 7 * startActions); // some stops in the first pass, some later

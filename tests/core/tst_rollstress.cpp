@@ -4,11 +4,11 @@
 
 #include "FakeDrawSurface.h"
 #include "TestDb.h"
-#include "data/Unit_DBLink.h"
-#include "draw/DrawEngine.h"
-#include "draw/DrawSurface.h"
-#include "draw/MaskPhone.h"
-#include "draw/TCJThread.h"
+#include "core/data/Database.h"
+#include "core/draw/DrawEngine.h"
+#include "core/draw/DrawSurface.h"
+#include "core/draw/PhoneMask.h"
+#include "core/draw/RollWorker.h"
 
 #include <QCoreApplication>
 #include <QHash>
@@ -44,9 +44,9 @@ QStringList sorted(QStringList list)
     return list;
 }
 
-// keepsLogOpen: every worker and every stop opens and closes its own connection. A
-// connection held open for the whole test keeps the store from checkpointing and removing its
-// write-ahead log at each of those closes, which would otherwise take most of the test's time.
+// The program's own connection is open for its whole run while every round's worker opens and
+// closes one of its own. Were a worker's the only connection, each close would checkpoint the
+// database and remove its write-ahead log, which would take most of the test's time.
 
 } // namespace
 
@@ -60,12 +60,12 @@ void TestRollStress::startStopCycles()
     constexpr int Participants = 300;
     TestDb db;
     db.addManyParticipants(Participants);
-    const TDBLink heldOpen(db.dbFile()); // see keepsLogOpen
+    Database connection(db.dbFile());
     // Digits 5 to 7 of every number are "000", so the masked text still tells them apart.
     QHash<QString, QString> numberOfMask;
     for (int i = 0; i < Participants; ++i) {
         const QString number = QString::number(FirstNumber + i);
-        numberOfMask.insert(MaskPhone(number), number);
+        numberOfMask.insert(maskedPhone(number), number);
     }
 
     QRandomGenerator random(20240611);
@@ -85,7 +85,7 @@ void TestRollStress::startStopCycles()
                 if (QTest::currentTestFailed())
                     return;
             }
-            engine = std::make_unique<DrawEngine>(&surface);
+            engine = std::make_unique<DrawEngine>(&surface, connection);
             engine->setKeySource(seededKeys(random));
             db.exec(QStringLiteral("update Tab_CJ set ZT = null"));
             drawn.clear();
@@ -133,14 +133,14 @@ namespace {
 class StoppingSink final : public RollSink
 {
 public:
-    void ShowTileRow(int, const QString &) override
+    void showTileRow(int, const QString &) override
     {
         if (++shown == stopAt)
             worker->requestStop();
     }
     void showWarning(const QString &, const QString &) override {}
 
-    TCJThread *worker = nullptr;
+    RollWorker *worker = nullptr;
     int stopAt = 0;
     int shown = 0;
 };
@@ -185,20 +185,20 @@ void TestRollStress::winnersAreUniform()
 
     TestDb db;
     db.addManyParticipants(participants);
-    const TDBLink heldOpen(db.dbFile()); // see keepsLogOpen
+    const Database programConnection(db.dbFile());
     QRandomGenerator random(7 + participants);
     QList<int> counts(buckets, 0);
     for (int round = 0; round < rounds; ++round) {
-        std::array<QString, TCJThread::MaxRoundRows + 1> rollSlots;
+        std::array<QString, RollWorker::MaxRoundRows + 1> lastShown;
         StoppingSink sink;
-        TCJThread worker(rows, rollSlots.data(), &sink, RollKey{random.generate64(), random.generate64()});
+        RollWorker worker(db.dbFile(), rows, lastShown.data(), &sink, RollKey{random.generate64(), random.generate64()});
         sink.worker = &worker;
         sink.stopAt = random.bounded(1, latestStop + 1);
         worker.start();
         worker.waitForEnd();
         for (int s = 1; s <= rows; ++s) {
-            const qint64 position = rollSlots[s].toLongLong() - FirstNumber;
-            QVERIFY2(position >= 0 && position < participants, qPrintable(rollSlots[s]));
+            const qint64 position = lastShown[s].toLongLong() - FirstNumber;
+            QVERIFY2(position >= 0 && position < participants, qPrintable(lastShown[s]));
             ++counts[int(position * buckets / participants)];
         }
     }

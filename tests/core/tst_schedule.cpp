@@ -1,9 +1,9 @@
 // The prize schedule: which prize each start action draws, with how many rows, and when the
-// draw is over, read from a throwaway prize table.
+// draw is over.
 
-#include "TestDb.h"
-#include "data/CjError.h"
-#include "draw/DrawSchedule.h"
+#include "core/base/Error.h"
+#include "core/data/PrizeStore.h"
+#include "core/draw/DrawSchedule.h"
 
 #include <QTest>
 
@@ -22,10 +22,10 @@ private slots:
 
 namespace {
 
-/// "2,1;5,2" -> prizes 奖1 (2, 1) and 奖2 (5, 2); quantity and rs as typed.
-QList<QStringList> prizeRows(const QString &plan)
+/// "2,1;5,2" -> prizes 奖1 (2, 1) and 奖2 (5, 2); quantity and winners per round as typed.
+QList<Prize> prizes(const QString &plan)
 {
-    QList<QStringList> rows;
+    QList<Prize> rows;
     const QStringList entries = plan.split(QLatin1Char(';'), Qt::SkipEmptyParts);
     for (qsizetype i = 0; i < entries.size(); ++i) {
         const QStringList values = entries.at(i).split(QLatin1Char(','));
@@ -36,11 +36,11 @@ QList<QStringList> prizeRows(const QString &plan)
 
 } // namespace
 
-// Each start action is one token (rs 0 gives a round of 0 rows and finishes the prize):
-//   prize:rows:CurRound:CurPrize   a round of the prize with that number began with that many
-//                                  rows, leaving CurRound and CurPrize as given
-//   NQ                             NoQuantity, nothing changed
-//   END                            DrawIsOver is true
+// Each start action is one token (0 per round gives a round of 0 rows and finishes the prize):
+//   prize:rows:round:prize   a round of the prize with that number began with that many rows,
+//                            leaving currentRound() and currentPrize() as given
+//   NQ                       NoQuantity, nothing changed
+//   END                      isOver() is true
 void TestSchedule::startActions_data()
 {
     QTest::addColumn<QString>("plan");
@@ -61,6 +61,7 @@ void TestSchedule::startActions_data()
     QTest::newRow("rs 0 ends the prize")       << "2,0;1,1"     << "1:0:0:1 2:1:0:2 END";
     QTest::newRow("empty rs is 0")             << "2,;1,1"      << "1:0:0:1 2:1:0:2 END";
     QTest::newRow("blanks around numbers")     << " 3 , 2 "     << "1:2:1:0 1:1:0:1 END";
+    QTest::newRow("25 by 11")                  << "25,11"       << "1:11:1:0 1:11:2:0 1:3:0:1 END";
     // clang-format on
 }
 
@@ -68,44 +69,46 @@ void TestSchedule::startActions()
 {
     QFETCH(QString, plan);
     QFETCH(QString, actions);
-    TestDb db;
-    db.addPrizes(prizeRows(plan));
-
     DrawSchedule schedule;
-    schedule.LoadPrizePlan();
-    QCOMPARE(schedule.CurPrize(), 0);
-    QCOMPARE(schedule.CurRound(), 0);
+    schedule.setPlan(prizes(plan));
+    QCOMPARE(schedule.currentPrize(), 0);
+    QCOMPARE(schedule.currentRound(), 0);
 
     const QStringList tokens = actions.split(QLatin1Char(' '));
     for (qsizetype i = 0; i < tokens.size(); ++i) {
         const QString &token = tokens.at(i);
         const QByteArray where = QByteArray("start action ") + QByteArray::number(i + 1);
         if (token == QLatin1String("END")) {
-            QVERIFY2(schedule.DrawIsOver(), where);
+            QVERIFY2(schedule.isOver(), where);
+            QCOMPARE(schedule.nextRoundRows(), 0);
             continue;
         }
-        QVERIFY2(!schedule.DrawIsOver(), where);
-        // The name is taken before BeginRound may move on to the next prize.
-        const int shownPrize = schedule.CurPrize() + 1;
-        QCOMPARE(schedule.PrizeName(shownPrize), QStringLiteral("奖%1").arg(shownPrize));
-        const int prizeBefore = schedule.CurPrize();
-        const int roundBefore = schedule.CurRound();
-        const RoundOutcome outcome = schedule.BeginRound();
+        QVERIFY2(!schedule.isOver(), where);
+        // The name is taken before beginRound() may move on to the next prize.
+        const int shownPrize = schedule.currentPrize() + 1;
+        QCOMPARE(schedule.prizeName(shownPrize), QStringLiteral("奖%1").arg(shownPrize));
+        const int prizeBefore = schedule.currentPrize();
+        const int roundBefore = schedule.currentRound();
+        // Asking for the next round's rows counts nothing.
+        const int preview = schedule.nextRoundRows();
+        QCOMPARE(schedule.nextRoundRows(), preview);
+        const RoundOutcome outcome = schedule.beginRound();
 
         if (token == QLatin1String("NQ")) {
             QVERIFY2(outcome == RoundOutcome::NoQuantity, where);
-            QCOMPARE(schedule.PrizeQty(), 0);
-            QCOMPARE(schedule.CurPrize(), prizeBefore);
-            QCOMPARE(schedule.CurRound(), roundBefore);
+            QCOMPARE(preview, 0);
+            QCOMPARE(schedule.currentPrize(), prizeBefore);
+            QCOMPARE(schedule.currentRound(), roundBefore);
             continue;
         }
         const QStringList expected = token.split(QLatin1Char(':'));
         QVERIFY2(outcome == RoundOutcome::RoundBegun, where);
         QCOMPARE(shownPrize, expected.at(0).toInt());
         QCOMPARE(schedule.roundPrizeNumber(), shownPrize);
-        QCOMPARE(schedule.RoundRows(), expected.at(1).toInt());
-        QCOMPARE(schedule.CurRound(), expected.at(2).toInt());
-        QCOMPARE(schedule.CurPrize(), expected.at(3).toInt());
+        QCOMPARE(schedule.roundRows(), expected.at(1).toInt());
+        QCOMPARE(preview, schedule.roundRows());
+        QCOMPARE(schedule.currentRound(), expected.at(2).toInt());
+        QCOMPARE(schedule.currentPrize(), expected.at(3).toInt());
     }
 }
 
@@ -126,53 +129,46 @@ void TestSchedule::unreadablePlan()
 {
     QFETCH(QString, plan);
     QFETCH(QString, message);
-    TestDb db;
-    db.addPrizes(prizeRows(QStringLiteral("3,1")));
     DrawSchedule schedule;
-    schedule.LoadPrizePlan();
-    QVERIFY(schedule.BeginRound() == RoundOutcome::RoundBegun);
+    schedule.setPlan(prizes(QStringLiteral("3,1")));
+    QVERIFY(schedule.beginRound() == RoundOutcome::RoundBegun);
 
     // A failed reload leaves neither the old plan nor the readable part of the new one.
-    db.exec(QStringLiteral("delete from Tab_Set"));
-    db.addPrizes(prizeRows(plan));
     try {
-        schedule.LoadPrizePlan();
+        schedule.setPlan(prizes(plan));
         QFAIL("the plan loaded");
-    } catch (const ConvertError &e) {
+    } catch (const ConversionError &e) {
         QCOMPARE(e.text(), message);
     }
-    QVERIFY(schedule.DrawIsOver());
-    QCOMPARE(schedule.prizeCount(), 0);
-    QVERIFY(schedule.BeginRound() == RoundOutcome::NoQuantity);
+    QVERIFY(schedule.isOver());
+    QVERIFY(schedule.plan().isEmpty());
+    QVERIFY(schedule.beginRound() == RoundOutcome::NoQuantity);
 }
 
 void TestSchedule::reopeningStartsAgain()
 {
-    TestDb db;
-    db.addPrizes(prizeRows(QStringLiteral("2,1;1,1")));
     DrawSchedule schedule;
-    schedule.LoadPrizePlan();
-    schedule.BeginRound();
-    schedule.BeginRound();
-    schedule.BeginRound();
-    QVERIFY(schedule.DrawIsOver());
+    schedule.setPlan(prizes(QStringLiteral("2,1;1,1")));
+    schedule.beginRound();
+    schedule.beginRound();
+    schedule.beginRound();
+    QVERIFY(schedule.isOver());
 
-    schedule.LoadPrizePlan();
-    QVERIFY(!schedule.DrawIsOver());
-    QCOMPARE(schedule.CurPrize(), 0);
-    QCOMPARE(schedule.CurRound(), 0);
-    QVERIFY(schedule.BeginRound() == RoundOutcome::RoundBegun);
+    schedule.setPlan(prizes(QStringLiteral("2,1;1,1")));
+    QVERIFY(!schedule.isOver());
+    QCOMPARE(schedule.currentPrize(), 0);
+    QCOMPARE(schedule.currentRound(), 0);
+    QVERIFY(schedule.beginRound() == RoundOutcome::RoundBegun);
     QCOMPARE(schedule.roundPrizeNumber(), 1);
 }
 
 void TestSchedule::prizeNames()
 {
-    TestDb db;
-    db.addPrizes({{QStringLiteral("\"特等\"奖"), QStringLiteral("1"), QStringLiteral("1"), QString(), QString()}});
     DrawSchedule schedule;
-    QCOMPARE(schedule.PrizeName(1), QStringLiteral("\"特等\"奖"));
-    QCOMPARE(schedule.PrizeName(2), QString());
-    QCOMPARE(schedule.PrizeName(0), QString());
+    schedule.setPlan({{QStringLiteral("\"特等\"奖"), QStringLiteral("1"), QStringLiteral("1"), QString(), QString()}});
+    QCOMPARE(schedule.prizeName(1), QStringLiteral("\"特等\"奖"));
+    QCOMPARE(schedule.prizeName(2), QString());
+    QCOMPARE(schedule.prizeName(0), QString());
 }
 
 QTEST_GUILESS_MAIN(TestSchedule)

@@ -1,7 +1,8 @@
 // The settings file: Windows profile rules, GBK with CRLF, UTF-8 when GBK cannot hold a value.
-#include "data/AdvInit.h"
-#include "data/CjError.h"
-#include "data/Gbk.h"
+#include "core/data/IniFile.h"
+#include "core/data/Settings.h"
+#include "core/base/Error.h"
+#include "core/base/Gbk.h"
 
 #include <QDir>
 #include <QFile>
@@ -20,7 +21,7 @@ private slots:
     void missingFileReadsEmpty();
     void writeKeepsOtherLines();
     void writeCreatesFileAndSection();
-    void writesIntegerAsDigits();
+    void settingsUnderTheirKeys();
     void gbkWrittenByAnotherProgram();
     void valueOutsideGbkIsKept();
     void writeFailures_data();
@@ -73,14 +74,14 @@ void TestSettings::reading()
     QFETCH(QString, key);
     QFETCH(QString, expected);
     writeGbk(file);
-    QCOMPARE(TAdvInit(path()).ReadValue(QStringLiteral("System"), key).toString(), expected);
+    QCOMPARE(IniFile(path()).value(QStringLiteral("System"), key), expected);
 }
 
 void TestSettings::missingFileReadsEmpty()
 {
-    TAdvInit ini(path());
+    IniFile ini(path());
     for (const char *key : {"Picture", "CJMusic", "ZJMusic", "SD"})
-        QCOMPARE(ini.ReadValue(QStringLiteral("System"), QLatin1String(key)).toString(), QString());
+        QCOMPARE(ini.value(QStringLiteral("System"), QLatin1String(key)), QString());
     QVERIFY(!QFile::exists(path()));
 }
 
@@ -89,30 +90,42 @@ void TestSettings::writeKeepsOtherLines()
     const QString original = QStringLiteral("; made by hand\r\n[Other]\r\nSD=99\r\n\r\n[system]\r\npicture=old.jpg\r\n"
                                             "CJMusic=a.wav\r\nnoequals\r\n\r\n[Last]\r\nx=1\r\n");
     writeGbk(original);
-    TAdvInit ini(path());
-    ini.WriteValue(QStringLiteral("System"), QStringLiteral("Picture"), QStringLiteral(" new.jpg "));
-    ini.WriteValue(QStringLiteral("System"), QStringLiteral("SD"), 40);
+    IniFile ini(path());
+    ini.setValue(QStringLiteral("System"), QStringLiteral("Picture"), QStringLiteral(" new.jpg "));
+    ini.setValue(QStringLiteral("System"), QStringLiteral("SD"), QStringLiteral("40"));
     const QString text = Gbk::decode(bytes());
     QCOMPARE(text, QStringLiteral("; made by hand\r\n[Other]\r\nSD=99\r\n\r\n[system]\r\nPicture= new.jpg \r\n"
                                   "CJMusic=a.wav\r\nnoequals\r\nSD=40\r\n\r\n[Last]\r\nx=1\r\n"));
-    QCOMPARE(ini.ReadValue(QStringLiteral("Other"), QStringLiteral("SD")).toString(), QStringLiteral("99"));
+    QCOMPARE(ini.value(QStringLiteral("Other"), QStringLiteral("SD")), QStringLiteral("99"));
 }
 
 void TestSettings::writeCreatesFileAndSection()
 {
-    TAdvInit ini(path());
-    ini.WriteValue(QStringLiteral("System"), QStringLiteral("ZJMusic"), QStringLiteral("中奖.wav"));
+    IniFile ini(path());
+    ini.setValue(QStringLiteral("System"), QStringLiteral("ZJMusic"), QStringLiteral("中奖.wav"));
     QByteArray expected;
     QVERIFY(Gbk::encode(QStringLiteral("[System]\r\nZJMusic=中奖.wav\r\n"), &expected));
     QCOMPARE(bytes(), expected);
 }
 
-void TestSettings::writesIntegerAsDigits()
+// The four settings under the names earlier versions and the Windows program use.
+void TestSettings::settingsUnderTheirKeys()
 {
-    TAdvInit ini(path());
-    ini.WriteValue(QStringLiteral("System"), QStringLiteral("SD"), 37);
-    QCOMPARE(ini.ReadValue(QStringLiteral("System"), QStringLiteral("SD")).toString(), QStringLiteral("37"));
-    QVERIFY(bytes().contains("SD=37\r\n"));
+    Settings settings;
+    settings.backgroundPicture = QStringLiteral(" 背景.jpg ");
+    settings.drawMusic = QStringLiteral("抽奖.wav");
+    settings.winMusic = QString();
+    settings.speed = QString::number(37);
+    settings.save(path());
+    QByteArray expected;
+    QVERIFY(Gbk::encode(QStringLiteral("[System]\r\nPicture= 背景.jpg \r\nCJMusic=抽奖.wav\r\nZJMusic=\r\nSD=37\r\n"),
+                        &expected));
+    QCOMPARE(bytes(), expected);
+    const Settings loaded = Settings::load(path());
+    QCOMPARE(loaded.backgroundPicture, QStringLiteral("背景.jpg")); // read without the blanks around it
+    QCOMPARE(loaded.drawMusic, settings.drawMusic);
+    QCOMPARE(loaded.winMusic, QString());
+    QCOMPARE(loaded.speed, QStringLiteral("37"));
 }
 
 void TestSettings::gbkWrittenByAnotherProgram()
@@ -122,19 +135,19 @@ void TestSettings::gbkWrittenByAnotherProgram()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("[System]\r\nPicture=C:\\\xb1\xb3\xbe\xb0.jpg\r\n");
     f.close();
-    QCOMPARE(TAdvInit(path()).ReadValue(QStringLiteral("System"), QStringLiteral("Picture")).toString(),
+    QCOMPARE(IniFile(path()).value(QStringLiteral("System"), QStringLiteral("Picture")),
              QStringLiteral("C:\\背景.jpg"));
 }
 
 void TestSettings::valueOutsideGbkIsKept()
 {
     writeGbk(QStringLiteral("[System]\r\nPicture=背景.jpg\r\n"));
-    TAdvInit ini(path());
+    IniFile ini(path());
     const QString emoji = QStringLiteral("🎉 celebration.wav");
-    ini.WriteValue(QStringLiteral("System"), QStringLiteral("CJMusic"), emoji);
+    ini.setValue(QStringLiteral("System"), QStringLiteral("CJMusic"), emoji);
     QVERIFY(bytes().startsWith("\xEF\xBB\xBF"));
-    QCOMPARE(ini.ReadValue(QStringLiteral("System"), QStringLiteral("CJMusic")).toString(), emoji);
-    QCOMPARE(ini.ReadValue(QStringLiteral("System"), QStringLiteral("Picture")).toString(), QStringLiteral("背景.jpg"));
+    QCOMPARE(ini.value(QStringLiteral("System"), QStringLiteral("CJMusic")), emoji);
+    QCOMPARE(ini.value(QStringLiteral("System"), QStringLiteral("Picture")), QStringLiteral("背景.jpg"));
 }
 
 void TestSettings::writeFailures_data()
@@ -153,7 +166,7 @@ void TestSettings::writeFailures()
     else
         QDir(m_dir->path()).mkdir(QStringLiteral("System.INI"));
     try {
-        TAdvInit(file).WriteValue(QStringLiteral("System"), QStringLiteral("SD"), 1);
+        IniFile(file).setValue(QStringLiteral("System"), QStringLiteral("SD"), QStringLiteral("1"));
         QFAIL("written");
     } catch (const WriteError &e) {
         QCOMPARE(e.text(), QStringLiteral("Unable to write to %1").arg(QDir::toNativeSeparators(file)));

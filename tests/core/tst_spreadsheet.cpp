@@ -1,10 +1,10 @@
-#include "data/CjError.h"
-#include "spreadsheet/CsvReader.h"
-#include "spreadsheet/SheetIo.h"
-#include "spreadsheet/SheetReader.h"
-#include "spreadsheet/SheetWriter.h"
-#include "spreadsheet/XlsReader.h"
-#include "spreadsheet/XlsWriter.h"
+#include "core/base/Error.h"
+#include "core/spreadsheet/CsvReader.h"
+#include "core/spreadsheet/SheetIo.h"
+#include "core/spreadsheet/SheetReader.h"
+#include "core/spreadsheet/SheetWriter.h"
+#include "core/spreadsheet/XlsReader.h"
+#include "core/spreadsheet/XlsWriter.h"
 
 #include <QDir>
 #include <QFile>
@@ -26,7 +26,7 @@ using Grid = QList<QStringList>;
 
 QString fixture(const QString &name)
 {
-    return QStringLiteral(CJ_TEST_DATA "/spreadsheets/") + name;
+    return QStringLiteral(TEST_DATA "/spreadsheets/") + name;
 }
 
 QByteArray readBytes(const QString &path)
@@ -187,9 +187,15 @@ void TestSpreadsheet::formatFromFileName()
     QFETCH(int, format);
     const std::optional<SheetFormat> found = SheetFormats::fromFileName(fileName);
     QCOMPARE(found ? int(*found) : -1, format);
-    if (found) {
-        QCOMPARE(SheetFormats::fromDialogFilter(SheetFormats::dialogFilter(*found)), found);
+    if (found)
         QCOMPARE(SheetFormats::fromFileName(QStringLiteral("x") + SheetFormats::suffix(*found)), found);
+    // An export writes the format the name asks for, whatever filter is chosen; otherwise the
+    // filter's format, and .xls for "all three".
+    for (const QString &filter : SheetFormats::dialogFilters()) {
+        const SheetFormat byFilter = filter == QLatin1String("*.xlsx") ? SheetFormat::Xlsx
+                                     : filter == QLatin1String("*.csv") ? SheetFormat::Csv
+                                                                        : SheetFormat::Xls;
+        QCOMPARE(int(SheetFormats::forExport(fileName, filter)), found ? int(*found) : int(byFilter));
     }
 }
 
@@ -488,7 +494,7 @@ void TestSpreadsheet::biffRecords()
         const SheetData data = XlsReader::parseWorkbookStream(stream, QStringLiteral("hand-made.xls"));
         QVERIFY2(error.isEmpty(), "no error");
         QCOMPARE(data.cell(row, column), text);
-    } catch (const CjError &e) {
+    } catch (const Error &e) {
         QVERIFY2(!error.isEmpty() && e.text().contains(error), qPrintable(e.text()));
         QVERIFY(e.text().contains(QLatin1String("hand-made.xls")));
     }
@@ -651,7 +657,7 @@ void TestSpreadsheet::badInput()
     try {
         const SheetData sheet = readSheet(path);
         QFAIL(qPrintable(QStringLiteral("read %1 rows").arg(sheet.rowCount())));
-    } catch (const CjError &e) {
+    } catch (const Error &e) {
         QVERIFY2(e.text().contains(QDir::toNativeSeparators(path)), qPrintable(e.text()));
         QVERIFY2(e.text().contains(message), qPrintable(e.text()));
     }
@@ -689,7 +695,7 @@ void TestSpreadsheet::writerLimits()
     try {
         writer->writeCell(row, column, QString(textLength, QLatin1Char('a')));
         QFAIL("no error");
-    } catch (const CjError &e) {
+    } catch (const Error &e) {
         QVERIFY2(e.text().contains(message), qPrintable(e.text()));
         if (format == SheetFormat::Xls && row > SheetFormats::XlsMaxRows)
             QVERIFY2(e.text().contains(QLatin1String(".xlsx")), qPrintable(e.text()));

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "draw/DrawSurface.h"
+#include "core/draw/DrawSurface.h"
 
 #include <QList>
 #include <QMap>
@@ -20,7 +20,7 @@ public:
         QString text;
     };
 
-    void ShowTileRow(int row, const QString &text) override
+    void showTileRow(int row, const QString &text) override
     {
         rows.append({row, text});
         tiles[row] = text;

@@ -1,8 +1,7 @@
 #include "TestDb.h"
 
-#include "data/AppPaths.h"
-#include "data/CjError.h"
-#include "data/Unit_DBLink.h"
+#include "core/data/AppPaths.h"
+#include "core/data/Database.h"
 
 #include <QDir>
 #include <QTest>
@@ -12,7 +11,7 @@
 TestDb::TestDb()
 {
     QDir(m_dir.path()).mkpath(QStringLiteral("bin"));
-    TDBLink::createIfMissing(dbFile());
+    Database(dbFile(), Database::OpenMode::CreateIfMissing);
     AppPaths::setExeDirForTesting(binDir());
 }
 
@@ -38,7 +37,7 @@ QString TestDb::binDir() const
 
 void TestDb::exec(const QString &sql)
 {
-    TDBLink link(dbFile());
+    Database link(dbFile());
     char *error = nullptr;
     if (sqlite3_exec(link.handle(), sql.toUtf8().constData(), nullptr, nullptr, &error) != SQLITE_OK) {
         const QString message = QString::fromUtf8(error);
@@ -61,7 +60,7 @@ int nextSerial(sqlite3 *db, const char *table)
 
 void insertRows(const QString &file, const char *sql, const char *table, const QList<QStringList> &rows)
 {
-    TDBLink link(file);
+    Database link(file);
     sqlite3 *db = link.handle();
     sqlite3_exec(db, "begin", nullptr, nullptr, nullptr);
     int serial = nextSerial(db, table);
@@ -102,7 +101,7 @@ void TestDb::addPrizes(const QList<QStringList> &rows)
 
 QStringList TestDb::column(const QString &sql)
 {
-    TDBLink link(dbFile());
+    Database link(dbFile());
     QStringList out;
     sqlite3_stmt *s = nullptr;
     if (sqlite3_prepare_v2(link.handle(), sql.toUtf8().constData(), -1, &s, nullptr) != SQLITE_OK) {

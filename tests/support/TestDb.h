@@ -5,7 +5,7 @@
 #include <QTemporaryDir>
 
 /// A throwaway installation for one test: <tmp>/bin as the executable's folder and
-/// <tmp>/DB/CJ.mdb created empty, so every TDBLink of the code under test opens it.
+/// <tmp>/DB/CJ.mdb created empty, so the code under test finds it where the program would.
 class TestDb final
 {
 public:

@@ -116,6 +116,6 @@ private:
 
     Database &m_db;
     const char *m_sql;
+    bool m_cached; // set by acquire(), so declared before the statement
     sqlite3_stmt *m_statement;
-    bool m_cached = false;
 };

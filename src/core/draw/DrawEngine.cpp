@@ -2,6 +2,7 @@
 
 #include "core/data/Database.h"
 #include "core/data/DrawStore.h"
+#include "core/data/ParticipantStore.h"
 #include "core/data/PrizeStore.h"
 #include "core/draw/DrawSurface.h"
 #include "core/draw/RollWorker.h"
@@ -92,7 +93,8 @@ void DrawEngine::record()
             continue;
         recorded.insert(number);
         m_winnerLog.append({number, m_roundPrize});
-        const QString name = store.markDrawn(number);
-        m_surface->addNotificationLine(number + QStringLiteral("      ") + name + QLatin1Char('\r'));
+        m_surface->addNotificationLine(number + QStringLiteral("      ") + ParticipantStore(m_db).nameOf(number)
+                                       + QLatin1Char('\r'));
+        store.markDrawn(number);
     }
 }

@@ -1,4 +1,4 @@
-#include "StretchedPicture.h"
+#include "gui/draw/StretchedPicture.h"
 
 #include <QMouseEvent>
 #include <QPainter>

@@ -1,15 +1,13 @@
 #pragma once
 
-#include <QList>
-#include <functional>
 #include <QString>
 #include <QStringList>
 
 class QWidget;
 
 /// Every message box and file dialog of the program is asked through this facade, so that
-/// tests can script the answers and inspect what was asked. The default instance shows the
-/// real dialogs.
+/// tests can script the answers and inspect what was asked (their stand-in lives with the
+/// tests). The default instance shows the real dialogs.
 class Dialogs
 {
 public:
@@ -44,38 +42,4 @@ public:
     {
         return instance().message(parent, text, caption, Icon::Information, Buttons::OkCancel);
     }
-};
-
-/// A scripted stand-in for tests: records every question and answers from a queue.
-class ScriptedDialogs final : public Dialogs
-{
-public:
-    struct Message
-    {
-        QString text;
-        QString caption;
-        Icon icon;
-        Buttons buttons;
-    };
-
-    ScriptedDialogs() { setInstance(this); }
-    ~ScriptedDialogs() override { setInstance(nullptr); }
-
-    /// Answers for OK/Cancel questions, taken in order; when none is queued, OK.
-    QList<bool> answers;
-    /// File names for open/save dialogs, taken in order; "" or none queued means cancel.
-    QStringList fileNames;
-    /// Filter reported as chosen by the file dialogs (empty: the first filter offered).
-    QString chosenFilter;
-
-    QList<Message> messages;
-    QList<QStringList> fileDialogFilters;
-    /// Called while a message is being "shown" (a test can look at windows then).
-    std::function<void(const Message &)> onMessage;
-
-    bool message(QWidget *, const QString &text, const QString &caption, Icon icon, Buttons buttons) override;
-    QString openFileName(QWidget *, const QStringList &filters, QString *selectedFilter) override;
-    QString saveFileName(QWidget *, const QStringList &filters, QString *selectedFilter) override;
-
-    QStringList texts() const;
 };

@@ -1,7 +1,8 @@
-#include "frmRelation.h"
+#include "gui/app/AboutDialog.h"
+
+#include "gui/ui/WindowDragger.h"
 
 #include <QLabel>
-#include <QMouseEvent>
 #include <QPushButton>
 #include <QVBoxLayout>
 
@@ -9,13 +10,13 @@ namespace {
 constexpr int CaptionHeight = 24;
 }
 
-TfmRelation::TfmRelation(QWidget *parent)
+AboutDialog::AboutDialog(QWidget *parent)
     : QDialog(parent, Qt::FramelessWindowHint | Qt::Dialog)
 {
-    setObjectName(QStringLiteral("fmRelation"));
+    setObjectName(QStringLiteral("aboutDialog"));
     setWindowTitle(QStringLiteral("联系我们"));
     setFixedSize(297, 217);
-    setStyleSheet(QStringLiteral("TfmRelation { background: #eef4fc; border: 1px solid #002d96; }"
+    setStyleSheet(QStringLiteral("AboutDialog { background: #eef4fc; border: 1px solid #002d96; }"
                                  "#caption { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #5987d6,"
                                  " stop:1 #002d96); color: white; font-weight: bold; padding-left: 8px; }"
                                  "#close { background: transparent; color: white; border: none; font-weight: bold; }"
@@ -24,6 +25,7 @@ TfmRelation::TfmRelation(QWidget *parent)
     auto *caption = new QLabel(QStringLiteral("联系我们"), this);
     caption->setObjectName(QStringLiteral("caption"));
     caption->setGeometry(0, 0, width(), CaptionHeight);
+    new WindowDragger(caption);
     auto *close = new QPushButton(QStringLiteral("×"), this);
     close->setObjectName(QStringLiteral("close"));
     close->setAccessibleName(QStringLiteral("关闭"));
@@ -41,22 +43,4 @@ TfmRelation::TfmRelation(QWidget *parent)
         "<p>为企业和机构的年会、庆典等活动提供电脑抽奖：录入或导入参选人手机号码，设置奖项，"
         "全屏滚动号码抽取中奖者，保证每个号码只中奖一次。</p>"
         "<p>使用中的问题和建议，请联系本软件的开发团队 Kestrano。</p>"));
-}
-
-void TfmRelation::mousePressEvent(QMouseEvent *event)
-{
-    if (event->button() == Qt::LeftButton && event->position().y() < CaptionHeight) {
-        m_dragging = true;
-        m_dragOffset = event->globalPosition().toPoint() - frameGeometry().topLeft();
-    }
-    QDialog::mousePressEvent(event);
-}
-
-void TfmRelation::mouseMoveEvent(QMouseEvent *event)
-{
-    if (m_dragging && (event->buttons() & Qt::LeftButton))
-        move(event->globalPosition().toPoint() - m_dragOffset);
-    else
-        m_dragging = false;
-    QDialog::mouseMoveEvent(event);
 }

@@ -1,4 +1,4 @@
-#include "SoundPlayer.h"
+#include "gui/ui/SoundPlayer.h"
 
 #include <QApplication>
 #include <QFileInfo>

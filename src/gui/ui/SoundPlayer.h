@@ -1,6 +1,5 @@
 #pragma once
 
-#include <QList>
 #include <QString>
 
 /// Plays the draw screen's music. At most one sound plays at a time: every request replaces
@@ -20,23 +19,4 @@ public:
     static SoundPlayer &instance();
     /// Replaces the instance (tests); nullptr restores the default. Not owned.
     static void setInstance(SoundPlayer *player);
-};
-
-/// A stand-in for tests: records what was asked and plays nothing.
-class FakeSoundPlayer final : public SoundPlayer
-{
-public:
-    struct Request
-    {
-        QString path;
-        Mode mode;
-        bool operator==(const Request &) const = default;
-    };
-
-    FakeSoundPlayer() { setInstance(this); }
-    ~FakeSoundPlayer() override { setInstance(nullptr); }
-
-    void play(const QString &path, Mode mode) override { requests.append({path, mode}); }
-
-    QList<Request> requests;
 };

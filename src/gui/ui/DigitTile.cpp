@@ -1,4 +1,4 @@
-#include "DigitTile.h"
+#include "gui/ui/DigitTile.h"
 
 #include <QAccessibleWidget>
 #include <QKeyEvent>

@@ -7,22 +7,19 @@ class QProgressBar;
 /// The progress window of imports and exports: a borderless 305 × 26 window at (372, 300)
 /// holding one green bar from 0 to 100. Each step redraws the bar at once, because the
 /// operation that advances it keeps the UI thread until it ends.
-class Tform_spin final : public QWidget
+class ProgressPopup final : public QWidget
 {
     Q_OBJECT
+
 public:
-    explicit Tform_spin(QWidget *parent = nullptr);
+    explicit ProgressPopup(QWidget *parent = nullptr);
     /// Closes the window also when the operation ends with an error.
-    ~Tform_spin() override { close(); }
+    ~ProgressPopup() override { close(); }
 
     /// Advances the bar by one; past 100 it stays full.
     void step();
     int position() const;
-    /// Steps asked for so far, accepted or not (what the operation asked of the bar).
-    int stepsAsked() const { return m_asked; }
-
-    QProgressBar *AdvProgressBar1 = nullptr;
 
 private:
-    int m_asked = 0;
+    QProgressBar *m_bar;
 };

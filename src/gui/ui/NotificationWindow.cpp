@@ -1,4 +1,4 @@
-#include "AlertWindow.h"
+#include "gui/ui/NotificationWindow.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -18,10 +18,10 @@ const QColor Border(0x00, 0x2D, 0x96);
 
 } // namespace
 
-AlertWindow::AlertWindow(QWidget *parent)
+NotificationWindow::NotificationWindow(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
 {
-    setObjectName(QStringLiteral("AdvAlertWindow1"));
+    setObjectName(QStringLiteral("AdvNotificationWindow1"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     m_textFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
@@ -38,13 +38,13 @@ AlertWindow::AlertWindow(QWidget *parent)
         "QPushButton:hover { color: #002d96; background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
         " stop:0 #fff4c8, stop:1 #ffd767); border-color: #c2a23a; }"
         "QPushButton:pressed { background: #f8b34a; }"));
-    connect(m_close, &QPushButton::clicked, this, &AlertWindow::hideAlert);
+    connect(m_close, &QPushButton::clicked, this, &NotificationWindow::dismiss);
 
     m_fade.setInterval(FadeIntervalMs);
-    connect(&m_fade, &QTimer::timeout, this, &AlertWindow::fadeTick);
+    connect(&m_fade, &QTimer::timeout, this, &NotificationWindow::fadeTick);
 }
 
-QStringList AlertWindow::displayLines() const
+QStringList NotificationWindow::displayLines() const
 {
     static const QRegularExpression breaks(QStringLiteral("\r\n|\r|\n"));
     QStringList out;
@@ -57,7 +57,7 @@ QStringList AlertWindow::displayLines() const
     return out;
 }
 
-void AlertWindow::clearText()
+void NotificationWindow::clearText()
 {
     m_lines.clear();
     setAccessibleName(QString());
@@ -65,7 +65,7 @@ void AlertWindow::clearText()
         relayout();
 }
 
-void AlertWindow::addLine(const QString &line)
+void NotificationWindow::addLine(const QString &line)
 {
     m_lines.append(line);
     // Named by what it shows, for screen readers and UI automation.
@@ -74,7 +74,7 @@ void AlertWindow::addLine(const QString &line)
         relayout();
 }
 
-void AlertWindow::relayout()
+void NotificationWindow::relayout()
 {
     const QFontMetrics fm(m_textFont);
     const QStringList shown = displayLines();
@@ -91,7 +91,7 @@ void AlertWindow::relayout()
     update();
 }
 
-void AlertWindow::showAlert()
+void NotificationWindow::fadeIn()
 {
     relayout();
     m_opacity = 0;
@@ -101,13 +101,13 @@ void AlertWindow::showAlert()
     m_fade.start();
 }
 
-void AlertWindow::hideAlert()
+void NotificationWindow::dismiss()
 {
     m_fade.stop();
     hide();
 }
 
-void AlertWindow::fadeTick()
+void NotificationWindow::fadeTick()
 {
     m_opacity = qMin(TargetOpacity, m_opacity + FadeStep);
     setWindowOpacity(m_opacity / 255.0);
@@ -115,7 +115,7 @@ void AlertWindow::fadeTick()
         m_fade.stop();
 }
 
-void AlertWindow::changeEvent(QEvent *event)
+void NotificationWindow::changeEvent(QEvent *event)
 {
     // Where the platform activates the window all the same (no window manager to honour
     // the hint, or one that ignores it), the keyboard goes straight back to the owner.
@@ -124,7 +124,7 @@ void AlertWindow::changeEvent(QEvent *event)
     QWidget::changeEvent(event);
 }
 
-void AlertWindow::paintEvent(QPaintEvent *)
+void NotificationWindow::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     const QRect all = rect();

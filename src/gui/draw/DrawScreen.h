@@ -1,7 +1,7 @@
 #pragma once
 
-#include "draw/DrawSurface.h"
-#include "draw/WinnerLog.h"
+#include "core/draw/DrawSurface.h"
+#include "core/draw/WinnerLog.h"
 
 #include <QDialog>
 #include <QFont>
@@ -9,9 +9,10 @@
 
 #include <memory>
 
-class AlertWindow;
+class Database;
 class DigitTile;
 class DrawEngine;
+class NotificationWindow;
 class QAction;
 class QMenu;
 class StretchedPicture;
@@ -21,43 +22,36 @@ class StretchedPicture;
 /// Enter, toggles between the start and the stop of a round; the popup menu on the right
 /// button offers 开始, 停止 and 退出. The draw itself (schedule, roll worker, winners) is
 /// the DrawEngine's; the screen shows what it hands over.
-class TfmCJ final : public QDialog, public DrawSurface
+class DrawScreen final : public QDialog, public DrawSurface
 {
     Q_OBJECT
+
 public:
     static constexpr int TileCount = 111;
-    static constexpr int TilesPerRow = 11;
     /// Rows the tiles can show: ten full rows (tile 110 stands alone in an eleventh).
     static constexpr int MaxRoundRows = 10;
 
     /// Reads the settings and loads the prize plan; throws when the plan cannot be loaded.
-    explicit TfmCJ(QWidget *parent = nullptr);
-    ~TfmCJ() override;
+    explicit DrawScreen(Database &db, QWidget *parent = nullptr);
+    ~DrawScreen() override;
 
-    // Controls, named as on the form.
-    StretchedPicture *Image1 = nullptr;
-    QMenu *AdvPopupMenu1 = nullptr;
-    QAction *N1 = nullptr; // 开始
-    QAction *N2 = nullptr; // 停止
-    QAction *N3 = nullptr; // 退出
-    AlertWindow *AdvAlertWindow1 = nullptr;
-    QList<DigitTile *> DigitTiles;
-
-    QString drawMusic() const { return m_drawMusic; }
-    QString winMusic() const { return m_winMusic; }
     DrawEngine &engine() const { return *m_engine; }
     /// The winners recorded on this screen; the main window copies it before the screen goes.
     const WinnerLog &winnerLog() const;
 
-    // Handlers.
-    void FormClick();
-    void Image1Click();
-    void N1Click(); // start
-    void N2Click(); // stop
-    void N3Click(); // exit
+    /// A click on the background or a tile, or Enter: starts a round when none rolls, else
+    /// stops it.
+    void toggle();
+    /// "开始": the next round of the schedule.
+    void startRound();
+    /// "停止": stops the round, reveals and records its winners.
+    void stopRound();
+    /// "退出": after the operator confirms, halts a rolling round without recording it and
+    /// closes the screen.
+    void exitDraw();
 
     // DrawSurface
-    void ShowTileRow(int row, const QString &text) override;
+    void showTileRow(int row, const QString &text) override;
     void showWarning(const QString &text, const QString &caption) override;
     void playWinMusic() override;
     void addNotificationLine(const QString &line) override;
@@ -72,12 +66,17 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void FormCreate();
-    void FormShow();
     void createTiles();
     void showRows(int rows);
 
     std::unique_ptr<DrawEngine> m_engine;
+    StretchedPicture *m_background;
+    QMenu *m_menu;
+    QAction *m_startAction;
+    QAction *m_stopAction;
+    QAction *m_exitAction;
+    NotificationWindow *m_notification;
+    QList<DigitTile *> m_tiles;
     QString m_drawMusic;
     QString m_winMusic;
     QPixmap m_face;

@@ -6,12 +6,12 @@
 
 class QPushButton;
 
-/// The draw screen's corner notification (AdvAlertWindow1): one message of text lines in a
+/// The draw screen's corner notification (AdvNotificationWindow1): one message of text lines in a
 /// small window in the lower right corner of the work area, sized to its text. It never
 /// hides by itself; its close button hides it. It fades in to an opacity of 220 of 255 in
 /// steps of 2 every 10 ms, and it stays above the draw screen without taking the keyboard
 /// focus, so that clicks and Enter keep reaching the screen.
-class AlertWindow final : public QWidget
+class NotificationWindow final : public QWidget
 {
     Q_OBJECT
 public:
@@ -20,7 +20,7 @@ public:
     static constexpr int FadeIntervalMs = 10;
     static constexpr int Margin = 4;
 
-    explicit AlertWindow(QWidget *parent);
+    explicit NotificationWindow(QWidget *parent);
 
     /// The message's lines as added; a carriage return inside or at the end of a line
     /// breaks it on screen.
@@ -31,14 +31,13 @@ public:
     void addLine(const QString &line);
 
     /// Sizes the window to its text, puts it in the corner and fades it in.
-    void showAlert();
+    void fadeIn();
     /// Hides the window and stops a fade still in progress.
-    void hideAlert();
+    void dismiss();
 
     /// Current opacity step, 0..TargetOpacity.
     int opacityStep() const { return m_opacity; }
     bool isFading() const { return m_fade.isActive(); }
-    QPushButton *closeButton() const { return m_close; }
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -1,17 +1,16 @@
-#include "frmCJ.h"
+#include "gui/draw/DrawScreen.h"
 
-#include "AlertWindow.h"
-#include "DigitTile.h"
-#include "SoundPlayer.h"
-#include "StretchedPicture.h"
-#include "ui/Dialogs.h"
-#include "ui/ErrorHandler.h"
-
-#include "data/AppPaths.h"
-#include "data/CjError.h"
-#include "data/SettingsValues.h"
-#include "draw/DrawEngine.h"
-#include "draw/RoundPreview.h"
+#include "core/base/Error.h"
+#include "core/data/AppPaths.h"
+#include "core/data/Settings.h"
+#include "core/draw/DrawEngine.h"
+#include "core/draw/PhoneMask.h"
+#include "gui/draw/StretchedPicture.h"
+#include "gui/ui/Dialogs.h"
+#include "gui/ui/DigitTile.h"
+#include "gui/ui/ErrorBoundary.h"
+#include "gui/ui/NotificationWindow.h"
+#include "gui/ui/SoundPlayer.h"
 
 #include <QAction>
 #include <QContextMenuEvent>
@@ -34,79 +33,75 @@ QImage loadPicture(const QString &path)
     reader.setAutoTransform(true);
     QImage image = reader.read();
     if (image.isNull())
-        throw CjError(QStringLiteral("Cannot load the picture \"%1\": %2")
+        throw Error(QStringLiteral("Cannot load the picture \"%1\": %2")
                           .arg(QDir::toNativeSeparators(path), reader.errorString()));
     return image;
 }
 
 } // namespace
 
-TfmCJ::TfmCJ(QWidget *parent)
+DrawScreen::DrawScreen(Database &db, QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::FramelessWindowHint)
+    , m_background(new StretchedPicture(this))
+    , m_menu(new QMenu(this))
+    , m_notification(new NotificationWindow(this))
 {
-    setObjectName(QStringLiteral("fmCJ"));
+    setObjectName(QStringLiteral("drawScreen"));
     setWindowTitle(QStringLiteral("Kestrano抽奖软件"));
     // Clicks on the background leave the keyboard where it is (on a tile, as a rule).
     setFocusPolicy(Qt::NoFocus);
 
-    Image1 = new StretchedPicture(this);
-    Image1->setObjectName(QStringLiteral("Image1"));
-
-    AdvPopupMenu1 = new QMenu(this);
-    AdvPopupMenu1->setObjectName(QStringLiteral("AdvPopupMenu1"));
-    AdvPopupMenu1->setStyleSheet(QStringLiteral(
+    m_background->setObjectName(QStringLiteral("background"));
+    m_menu->setObjectName(QStringLiteral("drawMenu"));
+    m_menu->setStyleSheet(QStringLiteral(
         "QMenu { background: #f6f9fe; border: 1px solid #002d96; padding: 2px; }"
         "QMenu::item { padding: 4px 28px 4px 24px; border: 1px solid transparent; }"
         "QMenu::item:selected { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fff4c8, stop:1 #ffd767);"
         " border-color: #c2a23a; color: black; }"
         "QMenu::item:disabled { color: #9aa5b5; }"));
-    N1 = AdvPopupMenu1->addAction(QStringLiteral("开始"));
-    N2 = AdvPopupMenu1->addAction(QStringLiteral("停止"));
-    N3 = AdvPopupMenu1->addAction(QStringLiteral("退出"));
-    N2->setEnabled(false);
-    connectHandler(N1, &QAction::triggered, this, &TfmCJ::N1Click);
-    connectHandler(N2, &QAction::triggered, this, &TfmCJ::N2Click);
-    connectHandler(N3, &QAction::triggered, this, &TfmCJ::N3Click);
-    connectHandler(Image1, &StretchedPicture::clicked, this, &TfmCJ::Image1Click);
+    const auto addAction = [this](const QString &text, const char *name, void (DrawScreen::*handler)()) {
+        QAction *action = m_menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        connectGuarded(action, &QAction::triggered, this, handler);
+        return action;
+    };
+    m_startAction = addAction(QStringLiteral("开始"), "startAction", &DrawScreen::startRound);
+    m_stopAction = addAction(QStringLiteral("停止"), "stopAction", &DrawScreen::stopRound);
+    m_exitAction = addAction(QStringLiteral("退出"), "exitAction", &DrawScreen::exitDraw);
+    m_stopAction->setEnabled(false);
+    connectGuarded(m_background, &StretchedPicture::clicked, this, &DrawScreen::toggle);
 
-    AdvAlertWindow1 = new AlertWindow(this);
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    // Without a window manager a full-screen request alone leaves the window smaller.
+    setGeometry(screen ? screen->geometry() : QRect(0, 0, 1024, 768));
+    setWindowState(Qt::WindowFullScreen);
+    m_background->setGeometry(rect());
 
-    FormCreate();
+    const DrawScreenSettings settings = DrawScreenSettings::from(Settings::load(AppPaths::settingsFile()));
+    m_background->setPicture(loadPicture(QStringLiteral(":/background.jpg")));
+    if (!settings.picture.isEmpty()) {
+        // A picture that cannot be loaded is reported; the built-in one stays.
+        ErrorBoundary::guarded([&] { m_background->setPicture(loadPicture(settings.picture)); });
+    }
+    m_drawMusic = settings.drawMusic;
+    m_winMusic = settings.winMusic;
+
+    m_engine = std::make_unique<DrawEngine>(this, db);
+    m_engine->loadPlan();
+
+    createTiles();
 }
 
-TfmCJ::~TfmCJ()
+DrawScreen::~DrawScreen()
 {
     // The worker hands rows to the tiles: it ends before they go.
     m_engine.reset();
 }
 
-void TfmCJ::FormCreate()
-{
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    // Without a window manager a full-screen request alone leaves the window smaller.
-    setGeometry(screen ? screen->geometry() : QRect(0, 0, 1024, 768));
-    setWindowState(Qt::WindowFullScreen);
-    Image1->setGeometry(rect());
-
-    const SettingsValues::DrawScreen settings = SettingsValues::readDrawScreen();
-    Image1->setPicture(loadPicture(QStringLiteral(":/background.jpg")));
-    if (!settings.picture.isEmpty()) {
-        // A picture that cannot be loaded is reported; the built-in one stays.
-        ErrorHandler::guarded([&] { Image1->setPicture(loadPicture(settings.picture)); });
-    }
-    m_drawMusic = settings.drawMusic;
-    m_winMusic = settings.winMusic;
-
-    m_engine = std::make_unique<DrawEngine>(this);
-    m_engine->LoadPrizePlan();
-
-    createTiles();
-}
-
-void TfmCJ::createTiles()
+void DrawScreen::createTiles()
 {
     const QString facePath = AppPaths::exeDir() + QStringLiteral("/cj.bmp");
-    ErrorHandler::guarded([&] {
+    ErrorBoundary::guarded([&] {
         QImage face = loadPicture(facePath);
         m_face = QPixmap::fromImage(std::move(face));
     });
@@ -118,91 +113,81 @@ void TfmCJ::createTiles()
     m_tileFont.setBold(true);
     m_tileFont.setPixelSize(qRound(qRound(20.0 * dpi / 72.0) * dpi / 80.0));
 
-    DigitTiles.reserve(TileCount);
+    m_tiles.reserve(TileCount);
     for (int i = 0; i < TileCount; ++i) {
         auto *tile = new DigitTile(i, &m_face, &m_tileFont, this);
         tile->setObjectName(QStringLiteral("tile%1").arg(i));
         tile->move(20 + 42 * (i % TilesPerRow), 100 + 42 * (i / TilesPerRow));
-        connectHandler(tile, &DigitTile::clicked, this, &TfmCJ::FormClick);
-        DigitTiles.append(tile);
+        connectGuarded(tile, &DigitTile::clicked, this, &DrawScreen::toggle);
+        m_tiles.append(tile);
     }
 }
 
-const WinnerLog &TfmCJ::winnerLog() const
+const WinnerLog &DrawScreen::winnerLog() const
 {
     return m_engine->winnerLog();
 }
 
-void TfmCJ::FormShow()
+void DrawScreen::toggle()
 {
-    AdvAlertWindow1->addLine(TipText);
-    AdvAlertWindow1->showAlert();
-}
-
-void TfmCJ::FormClick()
-{
-    if (N1->isEnabled())
-        N1Click();
+    if (m_startAction->isEnabled())
+        startRound();
     else
-        N2Click();
+        stopRound();
 }
 
-void TfmCJ::Image1Click()
+void DrawScreen::startRound()
 {
-    FormClick();
-}
-
-void TfmCJ::N1Click()
-{
+    DrawSchedule &schedule = m_engine->schedule();
     // The tiles hold ten rows. A round of more is refused before the schedule counts it and
     // before anything changes on the screen, so that the prize can be corrected and drawn.
-    const int upcoming = upcomingRoundRows(m_engine->schedule());
+    const int upcoming = schedule.nextRoundRows();
     if (upcoming > MaxRoundRows) {
         Dialogs::warning(this,
                          QStringLiteral("“%1”这一轮要抽%2人，但每次抽奖最多抽%3人（抽奖画面最多显示%3行号码）。\n"
                                         "请退出后在“抽奖设置”页把该奖项的“每次抽奖人数”改为%3人以内。")
-                             .arg(m_engine->PrizeName(m_engine->schedule().CurPrize() + 1),
-                                  QString::number(upcoming), QString::number(MaxRoundRows)),
+                             .arg(schedule.prizeName(schedule.currentPrize() + 1), QString::number(upcoming),
+                                  QString::number(MaxRoundRows)),
                          QStringLiteral("提示!"));
         return;
     }
-    N2->setEnabled(true);
-    N1->setEnabled(false);
-    if (m_engine->DrawIsOver()) {
+    m_stopAction->setEnabled(true);
+    m_startAction->setEnabled(false);
+    if (schedule.isOver()) {
         Dialogs::information(this, DoneText, DoneCaption);
         close();
         return;
     }
-    AdvAlertWindow1->hideAlert();
-    AdvAlertWindow1->clearText();
-    AdvAlertWindow1->addLine(m_engine->PrizeName(m_engine->schedule().CurPrize() + 1) + QLatin1Char('\r'));
-    if (m_engine->BeginRound() == RoundOutcome::NoQuantity) {
+    m_notification->dismiss();
+    m_notification->clearText();
+    m_notification->addLine(schedule.prizeName(schedule.currentPrize() + 1) + QLatin1Char('\r'));
+    if (schedule.beginRound() == RoundOutcome::NoQuantity) {
         Dialogs::information(this, DoneText, DoneCaption);
         return;
     }
-    for (DigitTile *tile : std::as_const(DigitTiles))
+    for (DigitTile *tile : std::as_const(m_tiles))
         tile->setShown(false);
     SoundPlayer::instance().play(m_drawMusic, SoundPlayer::Mode::Loop);
-    const int rows = m_engine->schedule().RoundRows();
+    const int rows = schedule.roundRows();
     showRows(rows);
     m_engine->startRound(rows);
 }
 
-void TfmCJ::showRows(int rows)
+void DrawScreen::showRows(int rows)
 {
-    const int shown = qBound(0, rows * TilesPerRow, int(DigitTiles.size()));
+    const int shown = qBound(0, rows * TilesPerRow, int(m_tiles.size()));
     for (int i = 0; i < shown; ++i)
-        DigitTiles.at(i)->setShown(true);
+        m_tiles.at(i)->setShown(true);
 }
 
-void TfmCJ::N2Click()
+void DrawScreen::stopRound()
 {
-    N1->setEnabled(true);
-    N2->setEnabled(false);
+    m_startAction->setEnabled(true);
+    m_stopAction->setEnabled(false);
     m_engine->stop();
 }
 
-void TfmCJ::N3Click()
+void DrawScreen::exitDraw()
 {
     if (!Dialogs::confirm(this, QStringLiteral("退出后则此次抽奖完毕，重新进入则进行重新抽奖！"),
                           QStringLiteral("是否确定退出")))
@@ -213,84 +198,84 @@ void TfmCJ::N3Click()
     close();
 }
 
-void TfmCJ::ShowTileRow(int row, const QString &text)
+void DrawScreen::showTileRow(int row, const QString &text)
 {
     if (row < 0)
         return;
-    for (int c = 0; c < TilesPerRow; ++c) {
-        const int i = row * TilesPerRow + c;
-        if (i >= DigitTiles.size())
+    for (int column = 0; column < TilesPerRow; ++column) {
+        const int i = row * TilesPerRow + column;
+        if (i >= m_tiles.size())
             return;
-        DigitTiles.at(i)->setCaption(c < text.size() ? QString(text.at(c)) : QString());
+        m_tiles.at(i)->setCaption(tileCaption(text, column));
     }
 }
 
-void TfmCJ::showWarning(const QString &text, const QString &caption)
+void DrawScreen::showWarning(const QString &text, const QString &caption)
 {
     Dialogs::warning(this, text, caption);
 }
 
-void TfmCJ::playWinMusic()
+void DrawScreen::playWinMusic()
 {
     SoundPlayer::instance().play(m_winMusic, SoundPlayer::Mode::Once);
 }
 
-void TfmCJ::addNotificationLine(const QString &line)
+void DrawScreen::addNotificationLine(const QString &line)
 {
-    AdvAlertWindow1->addLine(line);
+    m_notification->addLine(line);
 }
 
-void TfmCJ::showNotification()
+void DrawScreen::showNotification()
 {
-    AdvAlertWindow1->showAlert();
+    m_notification->fadeIn();
 }
 
-bool TfmCJ::event(QEvent *event)
+bool DrawScreen::event(QEvent *event)
 {
     // Activated, the screen gives the keyboard to its first tile, unless a tile has it.
-    if (event->type() == QEvent::WindowActivate && !DigitTiles.isEmpty()
-        && !qobject_cast<DigitTile *>(focusWidget()))
-        DigitTiles.first()->setFocus(Qt::ActiveWindowFocusReason);
+    if (event->type() == QEvent::WindowActivate && !m_tiles.isEmpty() && !qobject_cast<DigitTile *>(focusWidget()))
+        m_tiles.first()->setFocus(Qt::ActiveWindowFocusReason);
     return QDialog::event(event);
 }
 
-void TfmCJ::showEvent(QShowEvent *event)
+void DrawScreen::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
-        FormShow();
+        m_notification->addLine(TipText);
+        m_notification->fadeIn();
     }
 }
 
-void TfmCJ::resizeEvent(QResizeEvent *event)
+void DrawScreen::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
-    Image1->setGeometry(rect());
+    m_background->setGeometry(rect());
 }
 
-void TfmCJ::keyPressEvent(QKeyEvent *event)
+void DrawScreen::keyPressEvent(QKeyEvent *event)
 {
     // Reached only while the screen itself has the keyboard focus: a focused tile takes
     // Enter and Space itself and toggles on their release.
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         event->accept();
         if (!event->isAutoRepeat())
-            ErrorHandler::guarded([this] { FormClick(); });
+            ErrorBoundary::guarded([this] { toggle(); });
         return;
     }
     // Other keys do nothing here; Escape in particular does not close the screen.
     event->accept();
 }
 
-void TfmCJ::contextMenuEvent(QContextMenuEvent *event)
+void DrawScreen::contextMenuEvent(QContextMenuEvent *event)
 {
-    AdvPopupMenu1->popup(event->globalPos());
+    m_menu->popup(event->globalPos());
 }
 
-void TfmCJ::closeEvent(QCloseEvent *event)
+void DrawScreen::closeEvent(QCloseEvent *event)
 {
     m_engine->halt();
-    AdvAlertWindow1->hideAlert();
+    m_notification->dismiss();
     QDialog::closeEvent(event);
 }

@@ -1,0 +1,162 @@
+#include "gui/app/MainWindow.h"
+
+#include "core/data/Database.h"
+#include "core/data/ParticipantStore.h"
+#include "core/data/PrizeStore.h"
+#include "core/draw/WinnerLog.h"
+#include "gui/app/AboutDialog.h"
+#include "gui/app/ParticipantsPage.h"
+#include "gui/app/PrizesPage.h"
+#include "gui/app/ResultsPage.h"
+#include "gui/draw/DrawScreen.h"
+#include "gui/settings/SettingsDialog.h"
+#include "gui/ui/Dialogs.h"
+#include "gui/ui/ErrorBoundary.h"
+
+#include <QAction>
+#include <QGuiApplication>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QTabWidget>
+
+namespace {
+
+const char *const HelpText =
+    "                              Kestrano抽奖软件 使用手册\n"
+    "------------------------------------------------------------------------------\n"
+    "本软件为企业和机构的年会、庆典等活动提供电脑辅助抽奖。主要功能如下：\n"
+    "\n"
+    "1. 系统设置：在\"文件\"菜单中选择\"系统设置\"，可以设置抽奖画面的背景图片、抽奖音乐、\n"
+    "   中奖音乐和滚动速度，按\"确定\"后自动保存。\n"
+    "2. 清除数据：在\"文件\"菜单中选择\"清除数据\"，可以清除以前抽奖的参选人数据。\n"
+    "3. 录入参选人：在\"手机号码输入\"页中录入参选人的手机号码、姓名和备注，录入后自动保存；\n"
+    "   也可以按\"从excel导入\"从表格文件（.xls、.xlsx、.csv）导入：表格第一行为标题，\n"
+    "   从第二行起 B 列为手机号码，C 列为姓名，D 列为备注。\n"
+    "4. 设置奖项：在\"抽奖设置\"页中设置抽奖顺序、奖项名称、奖项数量、每次抽奖人数和奖品，\n"
+    "   录入后自动保存。每次抽奖人数最多为 10 人。\n"
+    "5. 开始抽奖：在\"文件\"菜单中选择\"开始抽奖\"进入全屏抽奖画面。点击鼠标左键或按 Enter 键\n"
+    "   开始滚动号码，再次点击或按 Enter 键停止，中奖者的手机号码和姓名显示在屏幕右下角。\n"
+    "   右键菜单可以开始、停止或退出。每个手机号码只能中奖一次。\n"
+    "   退出抽奖画面后，\"抽奖结果\"页列出每个奖项的中奖者，可以导出到表格文件。\n";
+
+
+} // namespace
+
+MainWindow::MainWindow(Database &db, QWidget *parent)
+    : QMainWindow(parent)
+    , m_db(db)
+    , m_pages(new QTabWidget(this))
+    , m_participants(new ParticipantsPage(db))
+    , m_prizes(new PrizesPage(db))
+    , m_results(new ResultsPage(db))
+    , m_help(new QPlainTextEdit)
+{
+    setObjectName(QStringLiteral("mainWindow"));
+    setWindowTitle(QStringLiteral("Kestrano抽奖软件"));
+    setWindowIcon(QIcon(QStringLiteral(":/icons/app.png")));
+    setStyleSheet(QStringLiteral(
+        "#buttonPanel { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #e3efff, stop:1 #c4daf8);"
+        " border-bottom: 1px solid #8db2e3; }"
+        "#buttonPanel QPushButton { border: 1px solid #8db2e3; border-radius: 3px; padding: 0 4px;"
+        " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #dce8f8); }"
+        "#buttonPanel QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fff9e0,"
+        " stop:1 #ffd767); border-color: #c2a23a; }"
+        "#buttonPanel QPushButton:disabled { color: #9aa5b5; }"));
+
+    m_help->setObjectName(QStringLiteral("helpText"));
+    m_help->setAccessibleName(QStringLiteral("帮助"));
+    m_help->setLineWrapMode(QPlainTextEdit::NoWrap);
+    m_help->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_help->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_help->setPlainText(QString::fromUtf8(HelpText));
+
+    m_pages->setObjectName(QStringLiteral("pages"));
+    m_pages->setMovable(false);
+    m_pages->addTab(m_participants, QStringLiteral("手机号码输入"));
+    m_pages->addTab(m_prizes, QStringLiteral("抽奖设置"));
+    m_pages->addTab(m_results, QStringLiteral("抽奖结果"));
+    m_pages->addTab(m_help, QStringLiteral("帮助"));
+    setCentralWidget(m_pages);
+    buildMenu();
+
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    resize(qMin(1288, screen.width()), qMin(778, screen.height()));
+    move(screen.topLeft());
+
+    m_participants->load();
+    m_prizes->load();
+}
+
+MainWindow::~MainWindow()
+{
+    // A failing purge must never keep the program from ending.
+    try {
+        ParticipantStore(m_db).purgeIncomplete();
+        PrizeStore(m_db).purgeIncomplete();
+    } catch (const std::exception &e) {
+        qWarning("Purging incomplete rows at exit failed: %s", e.what());
+    }
+}
+
+void MainWindow::buildMenu()
+{
+    const auto addAction = [this](QMenu *menu, const QString &text, const char *name, void (MainWindow::*handler)()) {
+        QAction *action = menu->addAction(text);
+        action->setObjectName(QString::fromLatin1(name));
+        connectGuarded(action, &QAction::triggered, this, handler);
+    };
+    QMenu *file = menuBar()->addMenu(QStringLiteral("文件"));
+    file->setObjectName(QStringLiteral("fileMenu"));
+    addAction(file, QStringLiteral("系统设置"), "settingsAction", &MainWindow::openSettings);
+    addAction(file, QStringLiteral("清除数据"), "clearDataAction", &MainWindow::clearData);
+    addAction(file, QStringLiteral("开始抽奖"), "startDrawAction", &MainWindow::startDraw);
+    QAction *exit = file->addAction(QStringLiteral("退出"));
+    exit->setObjectName(QStringLiteral("exitAction"));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    QMenu *help = menuBar()->addMenu(QStringLiteral("帮助"));
+    help->setObjectName(QStringLiteral("helpMenu"));
+    addAction(help, QStringLiteral("使用手册"), "manualAction", &MainWindow::showManual);
+    addAction(help, QStringLiteral("联系我们"), "aboutAction", &MainWindow::showAbout);
+    menuBar()->setStyleSheet(QStringLiteral(
+        "QMenuBar { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #e3efff, stop:1 #a3c3f5); }"
+        "QMenuBar::item:selected { background: #ffd767; }"));
+}
+
+void MainWindow::openSettings()
+{
+    SettingsDialog dialog(this);
+    dialog.exec();
+}
+
+void MainWindow::clearData()
+{
+    if (!Dialogs::confirm(this, QStringLiteral("数据清除后无法恢复，确定清除以前数据？"), QStringLiteral("删除记录")))
+        return;
+    m_participants->clearAll();
+    Dialogs::information(this, QStringLiteral("清除数据成功"), QStringLiteral("成功！"));
+}
+
+void MainWindow::startDraw()
+{
+    WinnerLog winners;
+    {
+        // A fresh screen each time: the schedule starts at the first prize again.
+        DrawScreen screen(m_db);
+        screen.exec();
+        winners = screen.winnerLog(); // outlives the screen, for the results
+    }
+    m_pages->setCurrentWidget(m_results);
+    m_results->showResults(m_prizes->prizes(), winners);
+}
+
+void MainWindow::showManual()
+{
+    m_pages->setCurrentWidget(m_help);
+}
+
+void MainWindow::showAbout()
+{
+    AboutDialog about(this);
+    about.exec();
+}

@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QMainWindow>
+
+class Database;
+class ParticipantsPage;
+class PrizesPage;
+class QAction;
+class QPlainTextEdit;
+class QTabWidget;
+class ResultsPage;
+
+/// The management window: participant entry, prize settings, draw results and help, with the
+/// main menu. It lives for the whole run; creating it loads both tables (and fails when the
+/// database cannot be read), destroying it purges incomplete rows.
+class MainWindow final : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MainWindow(Database &db, QWidget *parent = nullptr);
+    ~MainWindow() override;
+
+    void openSettings();
+    /// "清除数据": deletes every participant after asking.
+    void clearData();
+    /// "开始抽奖": the full-screen draw, then its results.
+    void startDraw();
+    void showManual();
+    void showAbout();
+
+private:
+    void buildMenu();
+
+    Database &m_db;
+    QTabWidget *m_pages;
+    ParticipantsPage *m_participants;
+    PrizesPage *m_prizes;
+    ResultsPage *m_results;
+    QPlainTextEdit *m_help;
+};

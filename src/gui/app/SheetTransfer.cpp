@@ -1,0 +1,74 @@
+#include "gui/app/SheetTransfer.h"
+
+#include "core/base/Error.h"
+#include "core/base/Files.h"
+#include "core/base/ProgressSteps.h"
+#include "core/data/ParticipantImport.h"
+#include "core/spreadsheet/SheetReader.h"
+#include "core/spreadsheet/SheetWriter.h"
+#include "gui/ui/Dialogs.h"
+#include "gui/ui/GridModel.h"
+#include "gui/ui/ProgressPopup.h"
+
+namespace SheetTransfer {
+
+std::optional<QList<Participant>> importParticipants(QWidget *parent, ParticipantStore &store)
+{
+    const QString file = Dialogs::instance().openFileName(parent, SheetFormats::dialogFilters());
+    if (file.isEmpty())
+        return std::nullopt;
+    // The whole sheet is read and checked before anything is replaced.
+    const QList<Participant> rows = ParticipantImport::rowsOf(readSheet(file));
+    if (rows.isEmpty()) {
+        throw Error(QStringLiteral("文件“%1”中没有参选人：第 1 行是标题，从第 2 行起 B 列为手机号码、C 列为姓名、"
+                                   "D 列为备注。参选人名单没有改变。")
+                        .arg(Files::displayPath(file)));
+    }
+    const int count = int(rows.size());
+    ProgressPopup progress(parent);
+    progress.show();
+    try {
+        store.replaceAll(rows, [&](int n) {
+            if (progressStepAt(n, count))
+                progress.step();
+        });
+    } catch (const Error &e) {
+        throw Error(QStringLiteral("导入文件“%1”失败，参选人名单没有改变：%2").arg(Files::displayPath(file), e.text()));
+    }
+    return rows;
+}
+
+void exportGrid(QWidget *parent, const GridModel &grid)
+{
+    QString filter;
+    const QString file = Dialogs::instance().saveFileName(parent, SheetFormats::dialogFilters(), &filter);
+    if (file.isEmpty())
+        return;
+    const SheetFormat format = SheetFormats::forExport(file, filter);
+    const int rowCount = grid.rowCount() + 1; // the header row too
+    if (rowCount > SheetFormats::maxRows(format)) {
+        throw Error(QStringLiteral("“%1”未保存：%2 格式的工作表最多 %3 行，而表格有 %4 行。请选择 *.xlsx 格式保存。")
+                        .arg(Files::displayPath(file), SheetFormats::suffix(format))
+                        .arg(SheetFormats::maxRows(format))
+                        .arg(rowCount));
+    }
+    const std::unique_ptr<SheetWriter> writer = SheetWriter::create(format, file);
+    {
+        ProgressPopup progress(parent);
+        progress.show();
+        const int columns = grid.columnCount();
+        for (int r = 1; r <= rowCount; ++r) {
+            if (progressStepAt(r, rowCount))
+                progress.step();
+            for (int column = 1; column <= columns; ++column) {
+                progress.step();
+                const QString text = r == 1 ? grid.headerData(column - 1, Qt::Horizontal, Qt::DisplayRole).toString()
+                                            : grid.text(r - 2, column - 1);
+                writer->writeCell(r, column, text);
+            }
+        }
+    }
+    writer->save();
+}
+
+} // namespace SheetTransfer
