@@ -4,8 +4,8 @@
 // that does nothing; a benchmark of the draw screen passes a sink that sets the captions of a
 // real row of 11 tiles (it needs a QApplication instead of a QCoreApplication).
 
-#include "draw/DrawSurface.h"
-#include "draw/TCJThread.h"
+#include "core/draw/DrawSurface.h"
+#include "core/draw/RollWorker.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -43,9 +43,9 @@ public:
         , m_quitAfter(quitAfter)
     {
     }
-    void ShowTileRow(int row, const QString &text) override
+    void showTileRow(int row, const QString &text) override
     {
-        m_target.ShowTileRow(row, text);
+        m_target.showTileRow(row, text);
         if (++count == 1)
             clock.start();
         if (count == m_quitAfter)
@@ -63,15 +63,16 @@ private:
 };
 
 /// Row hand-overs per second that the UI thread's event loop applies to @p sink while a round
-/// of @p rows rows rolls over the participants of the current database. One figure per run.
-inline std::vector<double> handoverRates(RollSink &sink, int rows, int handovers, int runs)
+/// of @p rows rows rolls over the participants of the database file. One figure per run.
+inline std::vector<double> handoverRates(const QString &databaseFile, RollSink &sink, int rows, int handovers,
+                                         int runs)
 {
     std::vector<double> rates;
     for (int run = 0; run < runs; ++run) {
-        std::array<QString, TCJThread::MaxRoundRows + 1> rollSlots;
+        std::array<QString, RollWorker::MaxRoundRows + 1> lastShown;
         QEventLoop loop;
         CountingSink counter(sink, loop, handovers);
-        TCJThread worker(rows, rollSlots.data(), &counter, RollKey::fromSystem());
+        RollWorker worker(databaseFile, rows, lastShown.data(), &counter, RollKey::fromSystem());
         worker.start();
         loop.exec();
         const double seconds = double(counter.clock.nsecsElapsed()) / 1e9;

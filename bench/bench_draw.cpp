@@ -4,9 +4,9 @@
 #include "TestDb.h"
 #include "HandoverBench.h"
 
-#include "data/AppPaths.h"
-#include "data/Unit_DBLink.h"
-#include "draw/RollOrder.h"
+#include "core/data/Database.h"
+#include "core/data/DrawStore.h"
+#include "core/draw/RollOrder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -24,7 +24,7 @@ constexpr int Participants = 100000;
 class NoOpSink final : public RollSink
 {
 public:
-    void ShowTileRow(int, const QString &) override {}
+    void showTileRow(int, const QString &) override {}
     void showWarning(const QString &, const QString &) override {}
 };
 
@@ -45,17 +45,17 @@ void print(const QString &figure, double value, const QString &unit)
 /// round rolling on 10 rows. Each trial lets the event loop apply a random number of rows
 /// first; with @p intoNextPass the stop instead lands at a random moment of the second
 /// pass's query, the only stretch without hand-overs.
-std::vector<double> stopLatencies(int trials, bool intoNextPass)
+std::vector<double> stopLatencies(const QString &databaseFile, int trials, bool intoNextPass)
 {
     NoOpSink sink;
     QRandomGenerator random(42);
     std::vector<double> millis;
     for (int trial = 0; trial < trials; ++trial) {
-        std::array<QString, TCJThread::MaxRoundRows + 1> rollSlots;
+        std::array<QString, RollWorker::MaxRoundRows + 1> lastShown;
         QEventLoop loop;
         const int rows = intoNextPass ? Participants : random.bounded(10, 3000);
         bench::CountingSink counter(sink, loop, rows);
-        TCJThread worker(10, rollSlots.data(), &counter, RollKey::fromSystem());
+        RollWorker worker(databaseFile, 10, lastShown.data(), &counter, RollKey::fromSystem());
         worker.start();
         loop.exec();
         if (intoNextPass) {
@@ -82,19 +82,21 @@ int main(int argc, char *argv[])
     TestDb db;
     db.addManyParticipants(Participants);
     const QString file = db.dbFile();
+    // The program's own connection stays open for the whole run, as in the program.
+    Database connection(file);
 
     {
         // Wall time is what the roll sees; the processor time of the thread tells the work
         // itself apart from waiting for a core on a busy machine. The pass is reused from run
         // to run, as the worker reuses it from pass to pass.
-        TDBLink link(file);
+        DrawStore store(connection);
         RollPass pass(RollKey::fromSystem());
         std::vector<double> wall, cpu;
         for (int run = 0; run < 21; ++run) {
             QElapsedTimer clock;
             const double cpuBefore = threadCpuMillis();
             clock.start();
-            loadRollCandidates(link, &pass);
+            store.loadRollPass(&pass);
             wall.push_back(double(clock.nsecsElapsed()) / 1e6);
             cpu.push_back(threadCpuMillis() - cpuBefore);
         }
@@ -105,17 +107,17 @@ int main(int argc, char *argv[])
     }
 
     NoOpSink noOp;
-    std::vector<double> rates = bench::handoverRates(noOp, 10, 50000, 7);
+    std::vector<double> rates = bench::handoverRates(file, noOp, 10, 50000, 7);
     print(QStringLiteral("row hand-overs to a no-op sink, median"), bench::median(rates), QStringLiteral("per s"));
     // The rate to a real row of 11 tile captions belongs with the draw screen's benchmark,
     // through bench::handoverRates with its tile sink.
 
-    std::vector<double> midPass = stopLatencies(200, false);
+    std::vector<double> midPass = stopLatencies(file, 200, false);
     print(QStringLiteral("stop latency, 100,000 eligible, mid-pass, median"), bench::median(midPass),
           QStringLiteral("ms"));
     print(QStringLiteral("stop latency, 100,000 eligible, mid-pass, p99"), bench::percentile(midPass, 99),
           QStringLiteral("ms"));
-    std::vector<double> inQuery = stopLatencies(10, true);
+    std::vector<double> inQuery = stopLatencies(file, 10, true);
     print(QStringLiteral("stop latency, during a pass's query, median"), bench::median(inQuery), QStringLiteral("ms"));
     print(QStringLiteral("stop latency, during a pass's query, max"), bench::percentile(inQuery, 100),
           QStringLiteral("ms"));

@@ -4,16 +4,16 @@
 // Prints the median of several runs per figure, and how often a tile was really repainted
 // meanwhile (the hand-overs are worth little if the screen does not show them).
 
-#include "TestDb.h"
+#include "FakeSoundPlayer.h"
 #include "HandoverBench.h"
+#include "ScriptedDialogs.h"
+#include "TestDb.h"
 
-#include "data/AppPaths.h"
-#include "data/Unit_DBLink.h"
-#include "draw/AlertWindow.h"
-#include "draw/DigitTile.h"
-#include "draw/SoundPlayer.h"
-#include "draw/frmCJ.h"
-#include "ui/Dialogs.h"
+#include "core/data/Database.h"
+#include "core/draw/PhoneMask.h"
+#include "gui/draw/DrawScreen.h"
+#include "gui/ui/DigitTile.h"
+#include "gui/ui/NotificationWindow.h"
 
 #include <QApplication>
 #include <QDir>
@@ -22,7 +22,7 @@
 #include <QTextStream>
 #include <QTimer>
 
-#include <sqlite3.h>
+#include <algorithm>
 
 namespace {
 
@@ -72,26 +72,29 @@ int main(int argc, char *argv[])
 
     ScriptedDialogs dialogs;
     FakeSoundPlayer sounds;
-    TfmCJ screen;
+    Database connection(db.dbFile());
+    DrawScreen screen(connection);
     screen.show();
     QEventLoop settle;
     QTimer::singleShot(500, &settle, &QEventLoop::quit);
     settle.exec();
-    screen.AdvAlertWindow1->hideAlert();
+    screen.findChild<NotificationWindow *>(QStringLiteral("notification"))->dismiss();
+    QList<DigitTile *> tiles = screen.findChildren<DigitTile *>();
+    std::sort(tiles.begin(), tiles.end(), [](const DigitTile *a, const DigitTile *b) { return a->index() < b->index(); });
 
     QTextStream(stdout) << "Platform " << QGuiApplication::platformName() << ", screen " << screen.width() << "x"
                         << screen.height() << ", " << Participants << " participants, median of " << Runs
                         << " runs of " << Handovers << " rows" << Qt::endl;
-    for (int rows : {1, TfmCJ::MaxRoundRows}) {
-        for (int i = 0; i < rows * TfmCJ::TilesPerRow; ++i)
-            screen.DigitTiles.at(i)->setShown(true);
+    for (int rows : {1, DrawScreen::MaxRoundRows}) {
+        for (int i = 0; i < rows * TilesPerRow; ++i)
+            tiles.at(i)->setShown(true);
         // The last tile of the first row: its digit changes with almost every number.
-        DigitTile *watched = screen.DigitTiles.at(TfmCJ::TilesPerRow - 1);
+        DigitTile *watched = tiles.at(TilesPerRow - 1);
         PaintCounter counter;
         watched->installEventFilter(&counter);
         QElapsedTimer clock;
         clock.start();
-        std::vector<double> rates = bench::handoverRates(screen, rows, Handovers, Runs);
+        std::vector<double> rates = bench::handoverRates(db.dbFile(), screen, rows, Handovers, Runs);
         const double seconds = double(clock.nsecsElapsed()) / 1e9;
         watched->removeEventFilter(&counter);
         const QString what = rows == 1 ? QStringLiteral("one row of 11 tiles") : QStringLiteral("ten rows of 11 tiles");

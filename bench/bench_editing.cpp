@@ -3,12 +3,15 @@
 // median of several runs of each, for the handler alone and together with the repaint and
 // whatever else the views do once the handler has returned.
 // Run with QT_QPA_PLATFORM=offscreen.
+#include "ScriptedDialogs.h"
 #include "TestDb.h"
 
-#include "app/frmRaffle.h"
-#include "ui/Dialogs.h"
-#include "ui/StringGrid.h"
+#include "core/data/Database.h"
+#include "gui/app/MainWindow.h"
+#include "gui/ui/GridModel.h"
+#include "gui/ui/GridView.h"
 
+#include <QPushButton>
 #include <QApplication>
 #include <QElapsedTimer>
 
@@ -51,15 +54,18 @@ int main(int argc, char *argv[])
     db.addManyParticipants(Participants);
     ScriptedDialogs dialogs; // every confirmation answered OK
 
-    Tfmraffle window;
+    Database connection(db.dbFile());
+    MainWindow window(connection);
     window.show();
     QCoreApplication::processEvents();
-    StringGrid *grid = window.Grid_CJ;
-    std::printf("participants: %d\n", grid->RowCount() - 1);
+    auto *grid = window.findChild<GridView *>(QStringLiteral("participantGrid"));
+    auto *addButton = window.findChild<QPushButton *>(QStringLiteral("addParticipantButton"));
+    auto *deleteButton = window.findChild<QPushButton *>(QStringLiteral("deleteParticipantButton"));
+    std::printf("participants: %d\n", grid->gridModel()->rowCount());
 
     measure("delete row 1 (renumbering the rest)", [&](int) {
-        grid->setCurrentCell(1, 1);
-        window.btn_DelClick();
+        grid->setCurrentCell(0, 1);
+        deleteButton->click();
     });
     measure("save a row after an edit", [&](int run) {
         // What the cell editor does when the operator ends an edit: the model takes the text
@@ -67,11 +73,11 @@ int main(int argc, char *argv[])
         const int row = 1 + run * 997;
         grid->model()->setData(grid->model()->index(row - 1, 2), QStringLiteral("改名%1").arg(run), Qt::EditRole);
     });
-    measure("add a row", [&](int) { window.btn_AddClick(); });
+    measure("add a row", [&](int) { addButton->click(); });
 
     const auto errors = std::count_if(dialogs.messages.cbegin(), dialogs.messages.cend(),
                                       [](const auto &m) { return m.icon == Dialogs::Icon::Error; });
-    std::printf("participants now: %d; errors reported: %lld\n", grid->RowCount() - 1,
+    std::printf("participants now: %d; errors reported: %lld\n", grid->gridModel()->rowCount(),
                 static_cast<long long>(errors));
     return errors == 0 ? 0 : 1;
 }

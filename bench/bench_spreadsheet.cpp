@@ -5,8 +5,8 @@
 // <= 1 s, each write <= 1 s, and reading at most half the time LibreOffice needs to convert the
 // same file to CSV.
 
-#include "spreadsheet/SheetReader.h"
-#include "spreadsheet/SheetWriter.h"
+#include "core/spreadsheet/SheetReader.h"
+#include "core/spreadsheet/SheetWriter.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -2,10 +2,11 @@
 // The parent times a fresh process of itself (library loading included) from its start to the
 // window being shown, several times, and prints the medians of time and peak resident memory.
 #include "TestDb.h"
-#include "app/frmRaffle.h"
-#include "data/AppPaths.h"
-#include "data/Unit_DBLink.h"
-#include "ui/ErrorHandler.h"
+
+#include "core/data/AppPaths.h"
+#include "core/data/Database.h"
+#include "gui/app/Application.h"
+#include "gui/app/MainWindow.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -36,9 +37,10 @@ QString peakResidentKb()
 
 int child(int argc, char **argv, const QString &binDir)
 {
-    CjApplication app(argc, argv);
+    Application app(argc, argv);
     AppPaths::setExeDirForTesting(binDir);
-    Tfmraffle window;
+    Database db(AppPaths::databaseFile());
+    MainWindow window(db);
     window.show();
     QTimer::singleShot(0, &app, [&] {
         QTextStream(stdout) << "shown " << peakResidentKb() << Qt::endl;

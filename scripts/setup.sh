@@ -4,7 +4,7 @@ set -euo pipefail
 SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 PACKAGES=(
-    cmake ninja-build g++ pkg-config ca-certificates
+    cmake ninja-build g++ pkg-config ca-certificates clang-format git
     qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
     libsqlite3-dev libfreexl-dev libxlsxwriter-dev libgsf-1-dev
     fonts-wqy-microhei

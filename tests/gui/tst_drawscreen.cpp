@@ -1,22 +1,26 @@
 // The draw screen driven as the operator drives it (mouse, Enter, the popup menu) from the
 // main window's 开始抽奖 to its closing, with scripted dialogs and a fake sound player; then
 // the results page the main window builds from it.
+#include "FakeSoundPlayer.h"
+#include "ScriptedDialogs.h"
 #include "TestDb.h"
 
-#include "app/frmRaffle.h"
-#include "draw/AlertWindow.h"
-#include "draw/DigitTile.h"
-#include "draw/DrawEngine.h"
-#include "draw/SoundPlayer.h"
-#include "draw/StretchedPicture.h"
-#include "draw/frmCJ.h"
-#include "ui/Dialogs.h"
-#include "ui/StringGrid.h"
+#include "core/data/Database.h"
+#include "core/draw/DrawEngine.h"
+#include "core/draw/PhoneMask.h"
+#include "gui/app/MainWindow.h"
+#include "gui/draw/DrawScreen.h"
+#include "gui/draw/StretchedPicture.h"
+#include "gui/ui/DigitTile.h"
+#include "gui/ui/GridModel.h"
+#include "gui/ui/GridView.h"
+#include "gui/ui/NotificationWindow.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
+#include <QTableView>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
@@ -34,46 +38,99 @@ namespace {
 const QString Done = QStringLiteral("抽奖完毕，谢谢！");
 const QString Tip = QStringLiteral("  温馨提示:\r  你可以点击鼠标左键或Enter\r  键进行开始和结束操作!");
 
-/// A test installation with the tile face beside the "executable".
+/// A test installation with the tile face beside the "executable", and the program's
+/// connection to its database.
 struct Installation
 {
     TestDb db;
+    std::unique_ptr<Database> connection;
     Installation()
     {
         QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/cj.bmp"),
                     db.binDir() + QStringLiteral("/cj.bmp"));
+        connection = std::make_unique<Database>(db.dbFile());
     }
 };
 
-/// The text of tile row r, one character per tile.
-QString rowText(const TfmCJ &s, int row)
+/// The screen's tiles in index order.
+QList<DigitTile *> tiles(const DrawScreen &s)
 {
+    QList<DigitTile *> all = s.findChildren<DigitTile *>();
+    std::sort(all.begin(), all.end(), [](const DigitTile *a, const DigitTile *b) { return a->index() < b->index(); });
+    return all;
+}
+
+QAction *action(const QObject &window, const char *name)
+{
+    return window.findChild<QAction *>(QLatin1String(name));
+}
+
+QAction *startAction(const DrawScreen &s)
+{
+    return action(s, "startAction");
+}
+
+QAction *stopAction(const DrawScreen &s)
+{
+    return action(s, "stopAction");
+}
+
+QAction *exitAction(const DrawScreen &s)
+{
+    return action(s, "exitAction");
+}
+
+NotificationWindow *notification(const DrawScreen &s)
+{
+    return s.findChild<NotificationWindow *>(QStringLiteral("notification"));
+}
+
+StretchedPicture *background(const DrawScreen &s)
+{
+    return s.findChild<StretchedPicture *>(QStringLiteral("background"));
+}
+
+GridModel *resultGrid(const MainWindow &w)
+{
+    return w.findChild<GridView *>(QStringLiteral("resultGrid"))->gridModel();
+}
+
+GridModel *prizeGrid(const MainWindow &w)
+{
+    return w.findChild<GridView *>(QStringLiteral("prizeGrid"))->gridModel();
+}
+
+/// The text of tile row r, one character per tile.
+QString rowText(const DrawScreen &s, int row)
+{
+    const QList<DigitTile *> all = tiles(s);
     QString t;
-    for (int c = 0; c < TfmCJ::TilesPerRow && row * 11 + c < TfmCJ::TileCount; ++c)
-        t += s.DigitTiles.at(row * 11 + c)->caption();
+    for (int c = 0; c < TilesPerRow && row * TilesPerRow + c < all.size(); ++c)
+        t += all.at(row * TilesPerRow + c)->caption();
     return t;
 }
 
-int shownTiles(const TfmCJ &s)
+int shownTiles(const DrawScreen &s)
 {
     int n = 0;
-    for (const DigitTile *t : s.DigitTiles)
+    for (const DigitTile *t : tiles(s))
         n += t->isShown() ? 1 : 0;
     return n;
 }
 
 /// The first `n` tiles shown and every other one hidden.
-bool firstTilesShown(const TfmCJ &s, int n)
+bool firstTilesShown(const DrawScreen &s, int n)
 {
-    for (int i = 0; i < TfmCJ::TileCount; ++i) {
-        if (s.DigitTiles.at(i)->isShown() != (i < n))
+    const QList<DigitTile *> all = tiles(s);
+    for (int i = 0; i < all.size(); ++i) {
+        if (all.at(i)->isShown() != (i < n))
             return false;
     }
     return true;
 }
 
 /// Every shown row has rolled a masked number.
-bool rowsRolled(const TfmCJ &s, int rows)
+bool rowsRolled(const DrawScreen &s, int rows)
 {
     for (int r = 0; r < rows; ++r) {
         if (!rowText(s, r).contains(QLatin1String("***")))
@@ -84,12 +141,12 @@ bool rowsRolled(const TfmCJ &s, int rows)
 
 /// Runs `script` on the draw screen the main window opens with 开始抽奖; returns whether the
 /// screen was still open after the script (it is then closed, so the test cannot hang).
-bool runDraw(Tfmraffle &w, const std::function<void(TfmCJ &)> &script)
+bool runDraw(MainWindow &w, const std::function<void(DrawScreen &)> &script)
 {
     bool stillOpen = true;
     bool seen = false;
     QTimer::singleShot(0, [&] {
-        auto *screen = qobject_cast<TfmCJ *>(QApplication::activeModalWidget());
+        auto *screen = qobject_cast<DrawScreen *>(QApplication::activeModalWidget());
         if (!screen)
             return;
         seen = true;
@@ -100,23 +157,16 @@ bool runDraw(Tfmraffle &w, const std::function<void(TfmCJ &)> &script)
             screen->done(QDialog::Rejected);
         }
     });
-    w.N3->trigger();
+    action(w, "startDrawAction")->trigger();
     return !seen || stillOpen;
 }
 
-QStringList gridColumn(const StringGrid *grid, int col)
+QStringList gridColumn(const GridModel *grid, int column)
 {
     QStringList out;
-    for (int r = 1; r < grid->RowCount(); ++r)
-        out << grid->cell(col, r);
+    for (int r = 0; r < grid->rowCount(); ++r)
+        out << grid->text(r, column);
     return out;
-}
-
-void checkAllCentred(const StringGrid *grid)
-{
-    for (int r = 0; r < grid->RowCount(); ++r)
-        for (int c = 0; c < grid->ColCount(); ++c)
-            QVERIFY(grid->grid()->isCentred(c, r));
 }
 
 } // namespace
@@ -134,8 +184,8 @@ private slots:
     void roundRows();
     void keys_data();
     void keys();
-    void ShowTileRow_data();
-    void ShowTileRow();
+    void showTileRow_data();
+    void showTileRow();
     void tilesAndScreen();
     void missingTileFace();
     void settingsUsed_data();
@@ -168,50 +218,50 @@ void TestDrawScreen::wholeDrawByMouseAndKeyboard()
     inst.db.addPrizes({{"一等奖", "2", "1", "电视", ""}, {"二等奖", "5", "2", "冰箱", ""}, {"三等奖", "1", "1", "手机", ""}});
     ScriptedDialogs dialogs;
     FakeSoundPlayer sounds;
-    Tfmraffle w;
+    MainWindow w(*inst.connection);
     w.show();
 
     const QList<int> roundRows{1, 1, 2, 2, 1, 1};
     const QStringList prizes{"一等奖", "一等奖", "二等奖", "二等奖", "二等奖", "三等奖"};
     const QList<int> prizeNumbers{1, 1, 2, 2, 2, 3};
     WinnerLog log;
-    const bool stillOpen = runDraw(w, [&](TfmCJ &s) {
+    const bool stillOpen = runDraw(w, [&](DrawScreen &s) {
         QCOMPARE(s.geometry(), QGuiApplication::primaryScreen()->geometry());
-        QCOMPARE(s.AdvAlertWindow1->lines(), QStringList{Tip});
-        QVERIFY(s.AdvAlertWindow1->isVisible());
+        QCOMPARE(notification(s)->lines(), QStringList{Tip});
+        QVERIFY(notification(s)->isVisible());
         QCOMPARE(shownTiles(s), 0);
-        QTRY_COMPARE(QApplication::focusWidget(), s.DigitTiles.first());
+        QTRY_COMPARE(QApplication::focusWidget(), tiles(s).first());
 
         // start, stop: Enter on the focused tile / click on the background, then a click on
         // a shown tile / Enter on the screen itself, then the popup commands.
         const std::function<void()> starts[] = {
             [&] { QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return); },
-            [&] { QTest::mouseClick(s.DigitTiles.at(3), Qt::LeftButton); },
-            [&] { s.N1->trigger(); },
+            [&] { QTest::mouseClick(tiles(s).at(3), Qt::LeftButton); },
+            [&] { startAction(s)->trigger(); },
         };
         const std::function<void()> stops[] = {
-            [&] { QTest::mouseClick(s.Image1, Qt::LeftButton, {}, QPoint(s.width() - 40, 60)); },
+            [&] { QTest::mouseClick(background(s), Qt::LeftButton, {}, QPoint(s.width() - 40, 60)); },
             [&] {
                 s.setFocus();
                 QTest::keyClick(&s, Qt::Key_Enter);
             },
-            [&] { s.N2->trigger(); },
+            [&] { stopAction(s)->trigger(); },
         };
         int marked = 0;
         for (int round = 0; round < roundRows.size(); ++round) {
             const int rows = roundRows.at(round);
             starts[round % 3]();
-            QCOMPARE(s.AdvAlertWindow1->lines(), QStringList{prizes.at(round) + "\r"});
-            QVERIFY(!s.AdvAlertWindow1->isVisible());
-            QVERIFY(!s.N1->isEnabled());
-            QVERIFY(s.N2->isEnabled());
+            QCOMPARE(notification(s)->lines(), QStringList{prizes.at(round) + "\r"});
+            QVERIFY(!notification(s)->isVisible());
+            QVERIFY(!startAction(s)->isEnabled());
+            QVERIFY(stopAction(s)->isEnabled());
             QVERIFY(firstTilesShown(s, rows * 11));
             QCOMPARE(sounds.requests.last(), (Sound{inst.db.binDir() + "/start.wav", Mode::Loop}));
             QTRY_VERIFY(rowsRolled(s, rows));
 
             stops[round % 3]();
-            QVERIFY(s.N1->isEnabled());
-            QVERIFY(!s.N2->isEnabled());
+            QVERIFY(startAction(s)->isEnabled());
+            QVERIFY(!stopAction(s)->isEnabled());
             QCOMPARE(sounds.requests.last(), (Sound{"end.wav", Mode::Once}));
             const WinnerLog &now = s.winnerLog();
             QCOMPARE(now.size(), log.size() + rows);
@@ -223,8 +273,8 @@ void TestDrawScreen::wholeDrawByMouseAndKeyboard()
                 const QString name = inst.db.column("select Name from Tab_CJ where Tel = '" + e.number + "'").first();
                 lines << e.number + "      " + name + "\r";
             }
-            QCOMPARE(s.AdvAlertWindow1->lines(), lines);
-            QVERIFY(s.AdvAlertWindow1->isVisible());
+            QCOMPARE(notification(s)->lines(), lines);
+            QVERIFY(notification(s)->isVisible());
             log = now;
             marked += rows;
             QCOMPARE(inst.db.column("select count(*) from Tab_CJ where ZT = '1'"), QStringList{QString::number(marked)});
@@ -242,25 +292,24 @@ void TestDrawScreen::wholeDrawByMouseAndKeyboard()
     QVERIFY(!stillOpen);
 
     // The results page: every place with its winner, in draw order.
-    QCOMPARE(w.AdvOfficePager2->currentIndex(), 2);
-    QCOMPARE(gridColumn(w.GridResult, 0), (QStringList{"1", "2", "3", "4", "5", "6", "7", "8"}));
-    QCOMPARE(gridColumn(w.GridResult, 1),
+    QCOMPARE(w.findChild<QTabWidget *>(QStringLiteral("pages"))->currentIndex(), 2);
+    QCOMPARE(gridColumn(resultGrid(w), 0), (QStringList{"1", "2", "3", "4", "5", "6", "7", "8"}));
+    QCOMPARE(gridColumn(resultGrid(w), 1),
              (QStringList{"一等奖", "一等奖", "二等奖", "二等奖", "二等奖", "二等奖", "二等奖", "三等奖"}));
-    QCOMPARE(gridColumn(w.GridResult, 2), (QStringList{"电视", "电视", "冰箱", "冰箱", "冰箱", "冰箱", "冰箱", "手机"}));
+    QCOMPARE(gridColumn(resultGrid(w), 2), (QStringList{"电视", "电视", "冰箱", "冰箱", "冰箱", "冰箱", "冰箱", "手机"}));
     QStringList tels, names;
     for (const WinnerEntry &e : log) {
         tels << e.number;
         names << inst.db.column("select Name from Tab_CJ where Tel = '" + e.number + "'").first();
     }
-    QCOMPARE(gridColumn(w.GridResult, 3), tels);
-    QCOMPARE(gridColumn(w.GridResult, 4), names);
-    QCOMPARE(gridColumn(w.GridResult, 5), QStringList(8, QString()));
+    QCOMPARE(gridColumn(resultGrid(w), 3), tels);
+    QCOMPARE(gridColumn(resultGrid(w), 4), names);
+    QCOMPARE(gridColumn(resultGrid(w), 5), QStringList(8, QString()));
     QCOMPARE(inst.db.column("select Tel from Tab_CJ where ZT = '1' order by Tel"), [&] {
         QStringList sorted = tels;
         sorted.sort();
         return sorted;
     }());
-    checkAllCentred(w.GridResult);
 }
 
 void TestDrawScreen::exitDuringRollingRound()
@@ -271,21 +320,21 @@ void TestDrawScreen::exitDuringRollingRound()
     ScriptedDialogs dialogs;
     dialogs.answers = {false, true}; // the first exit is cancelled, the second confirmed
     FakeSoundPlayer sounds;
-    Tfmraffle w;
+    MainWindow w(*inst.connection);
     w.show();
     QString first;
-    const bool stillOpen = runDraw(w, [&](TfmCJ &s) {
-        s.N1->trigger();
+    const bool stillOpen = runDraw(w, [&](DrawScreen &s) {
+        startAction(s)->trigger();
         QTRY_VERIFY(rowsRolled(s, 1));
-        s.N2->trigger();
+        stopAction(s)->trigger();
         first = s.winnerLog().value(0).number;
-        s.N1->trigger();
+        startAction(s)->trigger();
         QTRY_VERIFY(rowsRolled(s, 1));
 
-        s.N3->trigger(); // cancelled: the round goes on rolling
+        exitAction(s)->trigger(); // cancelled: the round goes on rolling
         QVERIFY(s.isVisible());
         QVERIFY(s.engine().isRolling());
-        s.N3->trigger();
+        exitAction(s)->trigger();
         QCOMPARE(dialogs.messages.size(), 2);
         for (const ScriptedDialogs::Message &m : dialogs.messages) {
             QCOMPARE(m.text, QStringLiteral("退出后则此次抽奖完毕，重新进入则进行重新抽奖！"));
@@ -301,7 +350,7 @@ void TestDrawScreen::exitDuringRollingRound()
     QCOMPARE(sounds.requests.last(), (Sound{"stop.wav", Mode::Once}));
     QCOMPARE(sounds.requests.size(), 4);
     QCOMPARE(inst.db.column("select Tel from Tab_CJ where ZT is not null"), QStringList{first});
-    QCOMPARE(gridColumn(w.GridResult, 3), (QStringList{first, "", ""}));
+    QCOMPARE(gridColumn(resultGrid(w), 3), (QStringList{first, "", ""}));
 }
 
 void TestDrawScreen::popupCommands()
@@ -311,38 +360,39 @@ void TestDrawScreen::popupCommands()
     inst.db.addPrizes({{"一等奖", "1", "1", "", ""}, {"二等奖", "0", "1", "", ""}});
     ScriptedDialogs dialogs;
     FakeSoundPlayer sounds;
-    TfmCJ s;
+    DrawScreen s(*inst.connection);
     s.show();
-    QCOMPARE(s.AdvPopupMenu1->actions(), (QList<QAction *>{s.N1, s.N2, s.N3}));
-    QCOMPARE(s.N1->text(), QStringLiteral("开始"));
-    QCOMPARE(s.N2->text(), QStringLiteral("停止"));
-    QCOMPARE(s.N3->text(), QStringLiteral("退出"));
-    auto states = [&] { return QList<bool>{s.N1->isEnabled(), s.N2->isEnabled(), s.N3->isEnabled()}; };
+    QMenu *menu = s.findChild<QMenu *>(QStringLiteral("drawMenu"));
+    QCOMPARE(menu->actions(), (QList<QAction *>{startAction(s), stopAction(s), exitAction(s)}));
+    QCOMPARE(startAction(s)->text(), QStringLiteral("开始"));
+    QCOMPARE(stopAction(s)->text(), QStringLiteral("停止"));
+    QCOMPARE(exitAction(s)->text(), QStringLiteral("退出"));
+    auto states = [&] { return QList<bool>{startAction(s)->isEnabled(), stopAction(s)->isEnabled(), exitAction(s)->isEnabled()}; };
     QCOMPARE(states(), (QList<bool>{true, false, true}));
 
     // The right button opens the popup over the background and over a tile.
-    for (QWidget *target : {static_cast<QWidget *>(s.Image1), static_cast<QWidget *>(s.DigitTiles.at(0))}) {
+    for (QWidget *target : {static_cast<QWidget *>(background(s)), static_cast<QWidget *>(tiles(s).at(0))}) {
         QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5), target->mapToGlobal(QPoint(5, 5)));
         QApplication::sendEvent(target, &event);
-        QVERIFY(s.AdvPopupMenu1->isVisible());
-        s.AdvPopupMenu1->hide();
+        QVERIFY(menu->isVisible());
+        menu->hide();
     }
 
-    s.N1->trigger();
+    startAction(s)->trigger();
     QCOMPARE(states(), (QList<bool>{false, true, true}));
-    s.N2->trigger();
+    stopAction(s)->trigger();
     QCOMPARE(states(), (QList<bool>{true, false, true}));
     // A prize without quantity: the message, and the next toggle is a stop.
-    s.N1->trigger();
+    startAction(s)->trigger();
     QCOMPARE(dialogs.texts(), QStringList{Done});
     QVERIFY(s.isVisible());
     QCOMPARE(states(), (QList<bool>{false, true, true}));
-    QCOMPARE(s.AdvAlertWindow1->lines(), QStringList{"二等奖\r"});
+    QCOMPARE(notification(s)->lines(), QStringList{"二等奖\r"});
     const int before = int(sounds.requests.size());
-    QTest::mouseClick(s.Image1, Qt::LeftButton);
+    QTest::mouseClick(background(s), Qt::LeftButton);
     QCOMPARE(states(), (QList<bool>{true, false, true}));
     QCOMPARE(sounds.requests.mid(before), (QList<Sound>{{"end.wav", Mode::Once}}));
-    QVERIFY(s.AdvAlertWindow1->isVisible());
+    QVERIFY(notification(s)->isVisible());
 }
 
 void TestDrawScreen::roundRows_data()
@@ -367,13 +417,13 @@ void TestDrawScreen::roundRows()
     inst.db.addPrizes({{"特等奖", quantity, rs, "", ""}});
     ScriptedDialogs dialogs;
     FakeSoundPlayer sounds;
-    TfmCJ s;
+    DrawScreen s(*inst.connection);
     s.show();
     int recorded = 0;
     for (int rows : rounds) {
         dialogs.messages.clear();
         const int soundsBefore = int(sounds.requests.size());
-        s.N1->trigger();
+        startAction(s)->trigger();
         if (rows < 0) {
             QCOMPARE(dialogs.messages.size(), 1);
             const QString text = dialogs.messages.first().text;
@@ -382,19 +432,19 @@ void TestDrawScreen::roundRows()
             QCOMPARE(dialogs.messages.first().caption, QStringLiteral("提示!"));
             QVERIFY(dialogs.messages.first().icon == Dialogs::Icon::Warning);
             // Nothing counted, nothing shown or played; the next toggle is a start again.
-            QCOMPARE(s.engine().schedule().CurPrize(), 0);
-            QCOMPARE(s.engine().schedule().CurRound(), 0);
+            QCOMPARE(s.engine().schedule().currentPrize(), 0);
+            QCOMPARE(s.engine().schedule().currentRound(), 0);
             QCOMPARE(shownTiles(s), 0);
             QCOMPARE(sounds.requests.size(), soundsBefore);
-            QVERIFY(s.N1->isEnabled());
-            QVERIFY(!s.N2->isEnabled());
+            QVERIFY(startAction(s)->isEnabled());
+            QVERIFY(!stopAction(s)->isEnabled());
             QVERIFY(!s.engine().isRolling());
             continue;
         }
         QCOMPARE(dialogs.messages.size(), 0);
         QVERIFY(firstTilesShown(s, rows * 11));
         QTRY_VERIFY(rowsRolled(s, rows));
-        s.N2->trigger();
+        stopAction(s)->trigger();
         recorded += rows;
         QCOMPARE(s.winnerLog().size(), recorded);
     }
@@ -426,21 +476,21 @@ void TestDrawScreen::keys()
     inst.db.addPrizes({{"一等奖", "1", "1", "", ""}});
     ScriptedDialogs dialogs;
     FakeSoundPlayer sounds;
-    TfmCJ s;
+    DrawScreen s(*inst.connection);
     s.show();
     QVERIFY(QTest::qWaitForWindowActive(&s));
-    QWidget *target = onTile ? static_cast<QWidget *>(s.DigitTiles.first()) : static_cast<QWidget *>(&s);
+    QWidget *target = onTile ? static_cast<QWidget *>(tiles(s).first()) : static_cast<QWidget *>(&s);
     target->setFocus();
     QCOMPARE(QApplication::focusWidget(), target);
     QTest::keyPress(target, Qt::Key(key));
-    QCOMPARE(!s.N1->isEnabled(), afterPress);
+    QCOMPARE(!startAction(s)->isEnabled(), afterPress);
     // The release of the same press, wherever the focus went meanwhile.
     QTest::keyRelease(QApplication::focusWidget() ? QApplication::focusWidget() : target, Qt::Key(key));
-    QCOMPARE(!s.N1->isEnabled(), afterRelease);
+    QCOMPARE(!startAction(s)->isEnabled(), afterRelease);
     QVERIFY(s.isVisible());
 }
 
-void TestDrawScreen::ShowTileRow_data()
+void TestDrawScreen::showTileRow_data()
 {
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("text");
@@ -452,24 +502,24 @@ void TestDrawScreen::ShowTileRow_data()
     QTest::newRow("the lone eleventh row") << 10 << "13800000001" << QStringList{"1"};
 }
 
-void TestDrawScreen::ShowTileRow()
+void TestDrawScreen::showTileRow()
 {
     QFETCH(int, row);
     QFETCH(QString, text);
     QFETCH(QStringList, captions);
     Installation inst;
-    TfmCJ s;
+    DrawScreen s(*inst.connection);
     for (int r = 0; r <= 10; ++r)
-        s.ShowTileRow(r, QStringLiteral("xxxxxxxxxxx"));
-    s.ShowTileRow(row, text);
+        s.showTileRow(r, QStringLiteral("xxxxxxxxxxx"));
+    s.showTileRow(row, text);
     QStringList got;
-    for (int i = row * 11; i < qMin(row * 11 + 11, int(TfmCJ::TileCount)); ++i)
-        got << s.DigitTiles.at(i)->caption();
+    for (int i = row * 11; i < qMin(row * 11 + 11, int(DrawScreen::TileCount)); ++i)
+        got << tiles(s).at(i)->caption();
     QCOMPARE(got, captions);
     // The other rows keep what they showed, hidden or not.
     QCOMPARE(rowText(s, row == 0 ? 1 : 0), QStringLiteral("xxxxxxxxxxx"));
     // Screen readers find a tile by the character it shows.
-    QAccessibleInterface *tile = QAccessible::queryAccessibleInterface(s.DigitTiles.at(row * 11));
+    QAccessibleInterface *tile = QAccessible::queryAccessibleInterface(tiles(s).at(row * 11));
     QVERIFY(tile);
     QCOMPARE(tile->text(QAccessible::Name), captions.first());
 }
@@ -478,30 +528,30 @@ void TestDrawScreen::tilesAndScreen()
 {
     Installation inst;
     ScriptedDialogs dialogs;
-    TfmCJ s;
+    DrawScreen s(*inst.connection);
     s.show();
     QVERIFY(QTest::qWaitForWindowActive(&s));
     QCOMPARE(dialogs.messages.size(), 0); // the tile face was found
-    QCOMPARE(s.DigitTiles.size(), 111);
+    QCOMPARE(tiles(s).size(), 111);
     struct Expect { int index, left, top; };
     for (const Expect &e : {Expect{0, 20, 100}, Expect{10, 440, 100}, Expect{11, 20, 142}, Expect{109, 440, 478},
                             Expect{110, 20, 520}}) {
-        const DigitTile *t = s.DigitTiles.at(e.index);
+        const DigitTile *t = tiles(s).at(e.index);
         QCOMPARE(t->index(), e.index);
         QCOMPARE(t->pos(), QPoint(e.left, e.top));
         QCOMPARE(t->size(), QSize(0, 41)); // hidden
         QVERIFY(t->caption().isEmpty());
     }
     QCOMPARE(s.windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
-    QCOMPARE(s.Image1->geometry(), s.rect());
+    QCOMPARE(background(s)->geometry(), s.rect());
     // 20 points at 96 dpi, drawn as if at 80 dpi: 32 pixels, bold.
     if (s.logicalDpiY() == 96)
-        QCOMPARE(s.DigitTiles.at(0)->captionFont().pixelSize(), 32);
-    QVERIFY(s.DigitTiles.at(0)->captionFont().bold());
+        QCOMPARE(tiles(s).at(0)->captionFont().pixelSize(), 32);
+    QVERIFY(tiles(s).at(0)->captionFont().bold());
     // Tiles are tab stops in index order, also while hidden.
-    s.DigitTiles.at(0)->setFocus();
-    QTest::keyClick(s.DigitTiles.at(0), Qt::Key_Tab);
-    QCOMPARE(QApplication::focusWidget(), s.DigitTiles.at(1));
+    tiles(s).at(0)->setFocus();
+    QTest::keyClick(tiles(s).at(0), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), tiles(s).at(1));
 }
 
 void TestDrawScreen::missingTileFace()
@@ -511,16 +561,17 @@ void TestDrawScreen::missingTileFace()
     db.addPrizes({{"一等奖", "1", "1", "", ""}});
     ScriptedDialogs dialogs;
     FakeSoundPlayer sounds;
-    TfmCJ s;
+    Database connection(db.dbFile());
+    DrawScreen s(connection);
     QCOMPARE(dialogs.messages.size(), 1);
     QVERIFY(dialogs.messages.first().text.startsWith(
         QStringLiteral("Cannot load the picture \"%1/cj.bmp\"").arg(db.binDir())));
     // The screen goes on with plain tiles.
     s.show();
-    s.N1->trigger();
+    startAction(s)->trigger();
     QVERIFY(firstTilesShown(s, 11));
     QTRY_VERIFY(rowsRolled(s, 1));
-    s.N2->trigger();
+    stopAction(s)->trigger();
     QCOMPARE(s.winnerLog().size(), 1);
 }
 
@@ -560,8 +611,8 @@ void TestDrawScreen::settingsUsed()
     }
     ScriptedDialogs dialogs;
     FakeSoundPlayer sounds;
-    TfmCJ s;
-    QCOMPARE(s.Image1->picture().size(), picture);
+    DrawScreen s(*inst.connection);
+    QCOMPARE(background(s)->picture().size(), picture);
     if (error.isEmpty()) {
         QCOMPARE(dialogs.messages.size(), 0);
     } else {
@@ -570,9 +621,9 @@ void TestDrawScreen::settingsUsed()
         QVERIFY(dialogs.messages.first().icon == Dialogs::Icon::Error);
     }
     s.show();
-    s.N1->trigger();
+    startAction(s)->trigger();
     QTRY_VERIFY(rowsRolled(s, 1));
-    s.N2->trigger();
+    stopAction(s)->trigger();
     drawMusic.replace(QLatin1String("%1"), inst.db.binDir());
     QCOMPARE(sounds.requests, (QList<Sound>{{drawMusic, Mode::Loop}, {winMusic, Mode::Once}}));
 }
@@ -584,10 +635,10 @@ void TestDrawScreen::notificationWindow()
     inst.db.addPrizes({{"一等奖", "1", "1", "", ""}});
     ScriptedDialogs dialogs;
     FakeSoundPlayer sounds;
-    TfmCJ s;
+    DrawScreen s(*inst.connection);
     s.show();
     QVERIFY(QTest::qWaitForWindowActive(&s));
-    AlertWindow *a = s.AdvAlertWindow1;
+    NotificationWindow *a = notification(s);
     QVERIFY(a->isVisible());
     QCOMPARE(a->displayLines(), (QStringList{"  温馨提示:", "  你可以点击鼠标左键或Enter", "  键进行开始和结束操作!"}));
     QCOMPARE(a->accessibleName(), a->displayLines().join(QLatin1Char('\n')));
@@ -601,21 +652,21 @@ void TestDrawScreen::notificationWindow()
     QVERIFY(a->width() >= a->fontMetrics().horizontalAdvance(QStringLiteral("  你可以点击鼠标左键或Enter")));
     // It fades in to 220 of 255 by steps of 2 every 10 ms, and stays.
     QVERIFY(a->isFading());
-    QVERIFY(a->opacityStep() < AlertWindow::TargetOpacity);
-    QTRY_COMPARE_WITH_TIMEOUT(a->opacityStep(), AlertWindow::TargetOpacity, 5000);
+    QVERIFY(a->opacityStep() < NotificationWindow::TargetOpacity);
+    QTRY_COMPARE_WITH_TIMEOUT(a->opacityStep(), NotificationWindow::TargetOpacity, 5000);
     QVERIFY(!a->isFading());
     QCOMPARE(qRound(a->windowOpacity() * 255), 220);
     QVERIFY(a->isVisible());
     // Its close button hides it; a start hides it too and leaves the prize line alone.
-    QTest::mouseClick(a->closeButton(), Qt::LeftButton);
+    QTest::mouseClick(a->findChild<QPushButton *>(QStringLiteral("close")), Qt::LeftButton);
     QVERIFY(!a->isVisible());
-    a->showAlert();
-    s.N1->trigger();
+    a->fadeIn();
+    startAction(s)->trigger();
     QVERIFY(!a->isVisible());
     QVERIFY(!a->isFading());
     QCOMPARE(a->displayLines(), QStringList{"一等奖"});
     QTRY_VERIFY(rowsRolled(s, 1));
-    s.N2->trigger();
+    stopAction(s)->trigger();
     QVERIFY(a->isVisible());
     QCOMPARE(a->displayLines().size(), 2);
     QCOMPARE(a->frameGeometry().bottomRight(), work.bottomRight());
@@ -630,13 +681,13 @@ void TestDrawScreen::resultsPairedByPrize()
     inst.db.addPrizes({{"一等奖", "1", "1", "A", ""}, {"二等奖", "1", "0", "B", ""}, {"三等奖", " 2 ", "1", "C", ""}});
     ScriptedDialogs dialogs;
     FakeSoundPlayer sounds;
-    Tfmraffle w;
-    w.GridSetJX->setCell(2, 3, QStringLiteral(" 2 ")); // blanks around a number in the grid
+    MainWindow w(*inst.connection);
+    prizeGrid(w)->setText(2, 2, QStringLiteral(" 2 ")); // blanks around a number in the grid
     w.show();
     WinnerLog log;
-    QVERIFY(!runDraw(w, [&](TfmCJ &s) {
+    QVERIFY(!runDraw(w, [&](DrawScreen &s) {
         for (int round = 0; round < 4; ++round) {
-            QTest::mouseClick(s.Image1, Qt::LeftButton);
+            QTest::mouseClick(background(s), Qt::LeftButton);
             if (round == 1) {
                 QTRY_COMPARE(dialogs.texts(), QStringList{QStringLiteral("抽奖人数必须大于0!")});
                 QCOMPARE(dialogs.messages.first().caption, QStringLiteral("提示!"));
@@ -644,32 +695,31 @@ void TestDrawScreen::resultsPairedByPrize()
             } else {
                 QTRY_VERIFY(rowsRolled(s, 1));
             }
-            QTest::mouseClick(s.Image1, Qt::LeftButton);
+            QTest::mouseClick(background(s), Qt::LeftButton);
         }
         log = s.winnerLog();
-        QTest::mouseClick(s.Image1, Qt::LeftButton);
+        QTest::mouseClick(background(s), Qt::LeftButton);
     }));
     QCOMPARE(log.size(), 3);
-    QCOMPARE(gridColumn(w.GridResult, 1), (QStringList{"一等奖", "二等奖", "三等奖", "三等奖"}));
-    QCOMPARE(gridColumn(w.GridResult, 3), (QStringList{log.at(0).number, "", log.at(1).number, log.at(2).number}));
+    QCOMPARE(gridColumn(resultGrid(w), 1), (QStringList{"一等奖", "二等奖", "三等奖", "三等奖"}));
+    QCOMPARE(gridColumn(resultGrid(w), 3), (QStringList{log.at(0).number, "", log.at(1).number, log.at(2).number}));
 
     // The next build starts from an empty table: fewer places, no winners of the last draw.
-    w.GridSetJX->setCell(2, 3, QString());
+    prizeGrid(w)->setText(2, 2, QString());
     dialogs.answers = {true};
-    QVERIFY(!runDraw(w, [&](TfmCJ &s) { s.N3->trigger(); }));
-    QCOMPARE(gridColumn(w.GridResult, 1), (QStringList{"一等奖", "二等奖"}));
-    QCOMPARE(gridColumn(w.GridResult, 3), (QStringList{"", ""}));
-    QCOMPARE(gridColumn(w.GridResult, 4), (QStringList{"", ""}));
-    checkAllCentred(w.GridResult);
+    QVERIFY(!runDraw(w, [&](DrawScreen &s) { exitAction(s)->trigger(); }));
+    QCOMPARE(gridColumn(resultGrid(w), 1), (QStringList{"一等奖", "二等奖"}));
+    QCOMPARE(gridColumn(resultGrid(w), 3), (QStringList{"", ""}));
+    QCOMPARE(gridColumn(resultGrid(w), 4), (QStringList{"", ""}));
 
-    // A quantity that is not a number ends the build at its row, reported, not numbered.
-    w.GridSetJX->setCell(2, 2, QStringLiteral("三"));
+    // A quantity that is not a number ends the build at its row, reported.
+    prizeGrid(w)->setText(1, 2, QStringLiteral("三"));
     dialogs.messages.clear();
-    QVERIFY(!runDraw(w, [&](TfmCJ &s) { s.N3->trigger(); }));
+    QVERIFY(!runDraw(w, [&](DrawScreen &s) { exitAction(s)->trigger(); }));
     QCOMPARE(dialogs.texts().last(), QStringLiteral("'三' is not a valid integer value."));
-    QCOMPARE(w.AdvOfficePager2->currentIndex(), 2);
-    QCOMPARE(gridColumn(w.GridResult, 1), QStringList{"一等奖"});
-    QCOMPARE(gridColumn(w.GridResult, 0), QStringList{""});
+    QCOMPARE(w.findChild<QTabWidget *>(QStringLiteral("pages"))->currentIndex(), 2);
+    QCOMPARE(gridColumn(resultGrid(w), 1), QStringList{"一等奖"});
+    QCOMPARE(gridColumn(resultGrid(w), 0), QStringList{"1"});
 }
 
 void TestDrawScreen::deleteResultRow_data()
@@ -692,32 +742,31 @@ void TestDrawScreen::deleteResultRow()
     inst.db.addPrizes({{"A", "2", "1", "", ""}, {"B", "1", "1", "", ""}, {"C", "3", "1", "", ""}});
     ScriptedDialogs dialogs;
     FakeSoundPlayer sounds;
-    Tfmraffle w;
+    MainWindow w(*inst.connection);
     w.show();
     dialogs.answers = {true};
-    QVERIFY(!runDraw(w, [&](TfmCJ &s) { s.N3->trigger(); }));
+    QVERIFY(!runDraw(w, [&](DrawScreen &s) { exitAction(s)->trigger(); }));
     dialogs.messages.clear();
     dialogs.answers = {ok};
-    w.GridResult->setCurrentCell(1, row);
-    QTest::mouseClick(w.AdvGlowButton3, Qt::LeftButton);
+    w.findChild<GridView *>(QStringLiteral("resultGrid"))->setCurrentCell(row - 1, 1);
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("deleteResultButton")), Qt::LeftButton);
     QCOMPARE(dialogs.texts(), QStringList{QStringLiteral(" 确定删除所选记录？")});
     QCOMPARE(dialogs.messages.first().caption, QStringLiteral("删除记录"));
     QVERIFY(dialogs.messages.first().buttons == Dialogs::Buttons::OkCancel);
-    QCOMPARE(gridColumn(w.GridResult, 1), prizes);
+    QCOMPARE(gridColumn(resultGrid(w), 1), prizes);
     QStringList numbers;
     for (int i = 1; i <= prizes.size(); ++i)
         numbers << QString::number(i);
-    QCOMPARE(gridColumn(w.GridResult, 0), numbers);
-    checkAllCentred(w.GridResult);
+    QCOMPARE(gridColumn(resultGrid(w), 0), numbers);
 
     // Deleting down to the header row; then the command does nothing, not even ask.
     dialogs.answers = QList<bool>(10, true);
-    for (int i = 0; i < 10 && w.GridResult->RowCount() > 1; ++i)
-        QTest::mouseClick(w.AdvGlowButton3, Qt::LeftButton);
+    for (int i = 0; i < 10 && resultGrid(w)->rowCount() > 0; ++i)
+        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("deleteResultButton")), Qt::LeftButton);
     dialogs.messages.clear();
-    QTest::mouseClick(w.AdvGlowButton3, Qt::LeftButton);
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("deleteResultButton")), Qt::LeftButton);
     QCOMPARE(dialogs.messages.size(), 0);
-    QCOMPARE(w.GridResult->RowCount(), 1);
+    QCOMPARE(resultGrid(w)->rowCount(), 0);
     QCOMPARE(inst.db.column("select count(*) from Tab_CJ where ZT is not null"), QStringList{"0"});
 }
 

@@ -1,19 +1,88 @@
 // The main window: loading, clearing, the exit purges, start-up failure and the error box.
+#include "ScriptedDialogs.h"
 #include "TestDb.h"
-
-#include "app/frmRaffle.h"
-#include "data/CjError.h"
-#include "ui/Dialogs.h"
-#include "ui/ErrorHandler.h"
-#include "ui/StringGrid.h"
+#include "core/base/Error.h"
+#include "core/data/Database.h"
+#include "gui/app/MainWindow.h"
+#include "gui/ui/ErrorBoundary.h"
+#include "gui/ui/GridModel.h"
+#include "gui/ui/GridView.h"
 
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QFile>
+#include <QImage>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStyleOptionViewItem>
 #include <QTabWidget>
 #include <QTest>
+
+namespace {
+
+/// The window's child of that object name; a missing one ends the run, as every test below
+/// depends on the names.
+template <typename T> T *child(const QObject &window, const char *name)
+{
+    T *found = window.findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("The main window has no %s named %s", T::staticMetaObject.className(), name);
+    return found;
+}
+
+GridView *grid(const MainWindow &w, const char *name)
+{
+    return child<GridView>(w, name);
+}
+
+void trigger(const MainWindow &w, const char *action)
+{
+    child<QAction>(w, action)->trigger();
+}
+
+QString header(const GridView *view, int column)
+{
+    return view->model()->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString();
+}
+
+/// Paints the cell as the grid does, into a cell 300 pixels wide, and checks that its text
+/// lands in the middle: as much room on its left as on its right.
+void checkDrawnCentred(const GridView *view, int row, int column)
+{
+    const QModelIndex index = view->model()->index(row, column);
+    const QString where = QStringLiteral("%1 row %2 column %3").arg(view->objectName()).arg(row).arg(column);
+    QStyleOptionViewItem option;
+    option.initFrom(view);
+    option.state &= ~(QStyle::State_HasFocus | QStyle::State_MouseOver);
+    option.rect = QRect(0, 0, 300, 22);
+    option.widget = view;
+    QImage image(option.rect.size(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        view->itemDelegate()->paint(&painter, option, index);
+    }
+    int left = -1;
+    int right = -1;
+    for (int x = 0; x < image.width(); ++x) {
+        for (int y = 0; y < image.height(); ++y) {
+            if (qGray(image.pixel(x, y)) < 128) {
+                if (left < 0)
+                    left = x;
+                right = x;
+                break;
+            }
+        }
+    }
+    QVERIFY2(left >= 0, qPrintable(where + QStringLiteral(": nothing drawn")));
+    const int leftRoom = left;
+    const int rightRoom = image.width() - 1 - right;
+    QVERIFY2(qAbs(leftRoom - rightRoom) <= 3,
+             qPrintable(where + QStringLiteral(": %1 px left, %2 px right of the text").arg(leftRoom).arg(rightRoom)));
+}
+
+} // namespace
 
 class TestMainWindow final : public QObject
 {
@@ -25,65 +94,72 @@ private slots:
     void clearData_data();
     void clearData();
     void purgesAtClose();
+    void startupFailure_data();
     void startupFailure();
     void errorBoxText_data();
     void errorBoxText();
     void helpPage();
 };
 
-static void checkAllCentred(const StringGrid *grid)
-{
-    for (int r = 0; r < grid->RowCount(); ++r)
-        for (int c = 0; c < grid->ColCount(); ++c)
-            QVERIFY2(grid->grid()->isCentred(c, r), qPrintable(QStringLiteral("cell %1,%2").arg(c).arg(r)));
-}
-
 void TestMainWindow::emptyDatabase()
 {
-    TestDb db;
-    Tfmraffle w;
-    QAbstractItemModelTester tester(w.Grid_CJ->model());
-    for (StringGrid *grid : {w.Grid_CJ, w.GridSetJX, w.GridResult}) {
-        QCOMPARE(grid->RowCount(), 2);
-        for (int c = 0; c < grid->ColCount(); ++c)
-            QCOMPARE(grid->cell(c, 1), QString());
+    TestDb testDb;
+    Database db(testDb.dbFile());
+    MainWindow w(db);
+    QAbstractItemModelTester tester(grid(w, "participantGrid")->model());
+    // Each grid shows its header and one empty row without a serial.
+    for (const char *name : {"participantGrid", "prizeGrid", "resultGrid"}) {
+        const GridModel *model = grid(w, name)->gridModel();
+        QCOMPARE(model->rowCount(), 1);
+        for (int c = 0; c < model->columnCount(); ++c)
+            QCOMPARE(model->text(0, c), QString());
     }
-    QCOMPARE(w.Grid_CJ->cell(1, 0), QStringLiteral("手机号"));
-    QCOMPARE(w.GridSetJX->cell(3, 0), QStringLiteral("每次抽奖人数"));
-    QCOMPARE(w.GridResult->cell(3, 0), QStringLiteral("手机号码"));
-    QCOMPARE(w.AdvOfficePager2->currentIndex(), 0);
-    QCOMPARE(w.LastCommentText, QStringLiteral("备注"));
+    QCOMPARE(header(grid(w, "participantGrid"), 1), QStringLiteral("手机号"));
+    QCOMPARE(header(grid(w, "prizeGrid"), 3), QStringLiteral("每次抽奖人数"));
+    QCOMPARE(header(grid(w, "resultGrid"), 3), QStringLiteral("手机号码"));
+    QCOMPARE(child<QTabWidget>(w, "pages")->currentIndex(), 0);
     QCOMPARE(w.windowTitle(), QStringLiteral("Kestrano抽奖软件"));
     // Column 0 is never editable; the others are in both editable grids.
-    for (StringGrid *grid : {w.Grid_CJ, w.GridSetJX}) {
-        QVERIFY(!(grid->model()->flags(grid->model()->index(0, 0)) & Qt::ItemIsEditable));
-        QVERIFY(grid->model()->flags(grid->model()->index(0, 1)) & Qt::ItemIsEditable);
+    for (const char *name : {"participantGrid", "prizeGrid"}) {
+        const QAbstractItemModel *model = grid(w, name)->model();
+        QVERIFY(!(model->flags(model->index(0, 0)) & Qt::ItemIsEditable));
+        QVERIFY(model->flags(model->index(0, 1)) & Qt::ItemIsEditable);
     }
-    QVERIFY(!(w.GridResult->model()->flags(w.GridResult->model()->index(0, 1)) & Qt::ItemIsEditable));
+    const QAbstractItemModel *results = grid(w, "resultGrid")->model();
+    QVERIFY(!(results->flags(results->index(0, 1)) & Qt::ItemIsEditable));
 }
 
 void TestMainWindow::loadsRowsInSerialOrder()
 {
-    TestDb db;
+    TestDb testDb;
     QList<QStringList> rows;
     for (int i = 1; i <= 12; ++i)
         rows.append({QStringLiteral("1380000%1").arg(i, 4, 10, QLatin1Char('0')), QStringLiteral("人%1").arg(i),
                      QStringLiteral("备注%1").arg(i)});
-    db.addParticipants(rows);
-    db.exec(QStringLiteral("update Tab_CJ set xh = xh + 20 where xh > 6")); // a gap left by an old purge
-    db.addPrizes({{QStringLiteral("一等奖"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("电视"),
-                   QString()}});
-    Tfmraffle w;
-    QCOMPARE(w.Grid_CJ->RowCount(), 13);
+    testDb.addParticipants(rows);
+    testDb.exec(QStringLiteral("update Tab_CJ set xh = xh + 20 where xh > 6")); // a gap left by an old purge
+    testDb.addPrizes(
+        {{QStringLiteral("一等奖"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("电视"), QString()}});
+    Database db(testDb.dbFile());
+    MainWindow w(db);
+    const GridView *participants = grid(w, "participantGrid");
+    QCOMPARE(participants->gridModel()->rowCount(), 12);
     for (int i = 1; i <= 12; ++i) {
-        QCOMPARE(w.Grid_CJ->cell(0, i), QString::number(i));
-        QCOMPARE(w.Grid_CJ->cell(2, i), QStringLiteral("人%1").arg(i));
+        QCOMPARE(participants->gridModel()->text(i - 1, 0), QString::number(i));
+        QCOMPARE(participants->gridModel()->text(i - 1, 2), QStringLiteral("人%1").arg(i));
     }
-    QCOMPARE(db.column(QStringLiteral("select xh from Tab_CJ where Name = '人12'")), QStringList{QStringLiteral("12")});
-    QCOMPARE(w.GridSetJX->RowCount(), 2);
-    QCOMPARE(w.GridSetJX->cell(4, 1), QStringLiteral("电视"));
-    checkAllCentred(w.Grid_CJ);
-    checkAllCentred(w.GridSetJX);
+    QCOMPARE(testDb.column(QStringLiteral("select xh from Tab_CJ where Name = '人12'")),
+             QStringList{QStringLiteral("12")});
+    const GridView *prizes = grid(w, "prizeGrid");
+    QCOMPARE(prizes->gridModel()->rowCount(), 1);
+    QCOMPARE(prizes->gridModel()->text(0, 4), QStringLiteral("电视"));
+    // Serials, phone numbers and counts are shown centred in their cells.
+    for (int r : {0, 11}) {
+        checkDrawnCentred(participants, r, 0);
+        checkDrawnCentred(participants, r, 1);
+    }
+    checkDrawnCentred(prizes, 0, 0);
+    checkDrawnCentred(prizes, 0, 2);
 }
 
 void TestMainWindow::clearData_data()
@@ -96,82 +172,120 @@ void TestMainWindow::clearData_data()
 void TestMainWindow::clearData()
 {
     QFETCH(bool, ok);
-    TestDb db;
-    db.addParticipants({{QStringLiteral("13800000001"), QStringLiteral("甲"), QString()},
-                        {QStringLiteral("13800000002"), QStringLiteral("乙"), QString()}});
-    db.addPrizes({{QStringLiteral("一等奖"), QStringLiteral("1"), QStringLiteral("1"), QString(), QString()}});
+    TestDb testDb;
+    testDb.addParticipants({{QStringLiteral("13800000001"), QStringLiteral("甲"), QString()},
+                            {QStringLiteral("13800000002"), QStringLiteral("乙"), QString()}});
+    testDb.addPrizes({{QStringLiteral("一等奖"), QStringLiteral("1"), QStringLiteral("1"), QString(), QString()}});
     ScriptedDialogs dialogs;
     dialogs.answers = {ok};
-    Tfmraffle w;
-    w.qq->trigger();
+    Database db(testDb.dbFile());
+    MainWindow w(db);
+    trigger(w, "clearDataAction");
     QCOMPARE(dialogs.messages.first().text, QStringLiteral("数据清除后无法恢复，确定清除以前数据？"));
     QCOMPARE(dialogs.messages.first().caption, QStringLiteral("删除记录"));
     QVERIFY(dialogs.messages.first().buttons == Dialogs::Buttons::OkCancel);
-    QCOMPARE(db.column(QStringLiteral("select count(*) from Tab_Set")), QStringList{QStringLiteral("1")});
+    QCOMPARE(testDb.column(QStringLiteral("select count(*) from Tab_Set")), QStringList{QStringLiteral("1")});
+    const GridModel *participants = grid(w, "participantGrid")->gridModel();
     if (ok) {
         QCOMPARE(dialogs.messages.size(), 2);
         QCOMPARE(dialogs.messages.at(1).text, QStringLiteral("清除数据成功"));
         QCOMPARE(dialogs.messages.at(1).caption, QStringLiteral("成功！"));
-        QCOMPARE(db.column(QStringLiteral("select count(*) from Tab_CJ")), QStringList{QStringLiteral("0")});
-        QCOMPARE(w.Grid_CJ->RowCount(), 2);
-        QCOMPARE(w.Grid_CJ->cell(1, 1), QString());
-        checkAllCentred(w.Grid_CJ);
+        QCOMPARE(testDb.column(QStringLiteral("select count(*) from Tab_CJ")), QStringList{QStringLiteral("0")});
+        // Back to the one empty row of an empty list, without a serial.
+        QCOMPARE(participants->rowCount(), 1);
+        QCOMPARE(participants->text(0, 0), QString());
+        QCOMPARE(participants->text(0, 1), QString());
     } else {
         QCOMPARE(dialogs.messages.size(), 1);
-        QCOMPARE(db.column(QStringLiteral("select count(*) from Tab_CJ")), QStringList{QStringLiteral("2")});
-        QCOMPARE(w.Grid_CJ->RowCount(), 3);
-        QCOMPARE(w.Grid_CJ->cell(2, 2), QStringLiteral("乙"));
+        QCOMPARE(testDb.column(QStringLiteral("select count(*) from Tab_CJ")), QStringList{QStringLiteral("2")});
+        QCOMPARE(participants->rowCount(), 2);
+        QCOMPARE(participants->text(1, 2), QStringLiteral("乙"));
     }
 }
 
 void TestMainWindow::purgesAtClose()
 {
-    TestDb db;
-    db.addParticipants({{QStringLiteral("13800000001")}, {QString()}, {QStringLiteral("13800000003")}});
-    db.exec(QStringLiteral("insert into Tab_CJ(xh) values (4)"));
-    db.addPrizes({{QString()}, {QStringLiteral("二等奖")}});
+    TestDb testDb;
+    testDb.addParticipants({{QStringLiteral("13800000001")}, {QString()}, {QStringLiteral("13800000003")}});
+    testDb.exec(QStringLiteral("insert into Tab_CJ(xh) values (4)"));
+    testDb.addPrizes({{QString()}, {QStringLiteral("二等奖")}});
     {
-        Tfmraffle w;
+        Database db(testDb.dbFile());
+        MainWindow w(db);
         w.show();
-        w.N5->trigger(); // 退出
+        trigger(w, "exitAction"); // 退出
         QVERIFY(!w.isVisible());
     }
-    QCOMPARE(db.column(QStringLiteral("select xh || ':' || Tel from Tab_CJ order by xh")),
+    QCOMPARE(testDb.column(QStringLiteral("select xh || ':' || Tel from Tab_CJ order by xh")),
              (QStringList{QStringLiteral("1:13800000001"), QStringLiteral("2:13800000003")}));
-    QCOMPARE(db.column(QStringLiteral("select xh || ':' || name from Tab_Set")), QStringList{QStringLiteral("1:二等奖")});
+    QCOMPARE(testDb.column(QStringLiteral("select xh || ':' || name from Tab_Set")),
+             QStringList{QStringLiteral("1:二等奖")});
 
     // A database that is gone by the time the window closes does not keep it from closing.
     {
-        Tfmraffle w;
+        Database db(testDb.dbFile());
+        MainWindow w(db);
         for (const char *suffix : {"", "-wal", "-shm"})
-            QFile::remove(db.dbFile() + QLatin1String(suffix));
+            QFile::remove(testDb.dbFile() + QLatin1String(suffix));
     }
-    QVERIFY(!QFile::exists(db.dbFile()));
+    QVERIFY(!QFile::exists(testDb.dbFile()));
 }
 
+void TestMainWindow::startupFailure_data()
+{
+    QTest::addColumn<QString>("damage"); // SQL run on the file first; null: the file is removed
+    QTest::addColumn<bool>("opened");    // whether the database opens and the window is what fails
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("no database file") << QString() << false << "unable to open database file.";
+    QTest::newRow("participant table unreadable") << "drop table Tab_CJ" << true << "no such table: Tab_CJ.";
+    QTest::newRow("prize table unreadable") << "drop table Tab_Set" << true << "no such table: Tab_Set.";
+}
+
+// As the program starts: the database first, then the window over it; what fails is shown in
+// the error box and no window is made.
 void TestMainWindow::startupFailure()
 {
-    TestDb db;
-    QFile::remove(db.dbFile());
+    QFETCH(QString, damage);
+    QFETCH(bool, opened);
+    QFETCH(QString, shown);
+    TestDb testDb;
+    if (damage.isNull())
+        QFile::remove(testDb.dbFile());
+    else
+        testDb.exec(damage);
+    ScriptedDialogs dialogs;
+    bool databaseOpened = false;
     try {
-        Tfmraffle w;
-        QFAIL("window created without a database");
-    } catch (const DbError &e) {
-        QCOMPARE(e.text(), QStringLiteral("unable to open database file"));
+        Database db(testDb.dbFile());
+        databaseOpened = true;
+        MainWindow w(db);
+        QFAIL("window created over a database it cannot read");
+    } catch (const DatabaseError &e) {
+        ErrorBoundary::report(e);
     }
-    QVERIFY(!QFile::exists(db.dbFile()));
+    QCOMPARE(databaseOpened, opened);
+    QCOMPARE(dialogs.texts(), QStringList{shown});
+    QVERIFY(dialogs.messages.first().icon == Dialogs::Icon::Error);
+    // A missing file is not made anew as an empty database.
+    QCOMPARE(QFile::exists(testDb.dbFile()), opened);
 }
 
 void TestMainWindow::errorBoxText_data()
 {
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "database is locked" << "database is locked.";
-    QTest::newRow("chinese") << "无法打开" << "无法打开.";
-    QTest::newRow("full stop") << "Done." << "Done.";
-    QTest::newRow("exclamation") << "Stop!" << "Stop!";
-    QTest::newRow("bracket") << "x (y)" << "x (y)";
-    QTest::newRow("digit") << "code 5" << "code 5.";
+    QTest::newRow("letter") << "database is locked"
+                            << "database is locked.";
+    QTest::newRow("chinese") << "无法打开"
+                             << "无法打开.";
+    QTest::newRow("full stop") << "Done."
+                               << "Done.";
+    QTest::newRow("exclamation") << "Stop!"
+                                 << "Stop!";
+    QTest::newRow("bracket") << "x (y)"
+                             << "x (y)";
+    QTest::newRow("digit") << "code 5"
+                           << "code 5.";
 }
 
 void TestMainWindow::errorBoxText()
@@ -179,7 +293,7 @@ void TestMainWindow::errorBoxText()
     QFETCH(QString, text);
     QFETCH(QString, shown);
     ScriptedDialogs dialogs;
-    ErrorHandler::report(DbError(text));
+    ErrorBoundary::report(DatabaseError(text));
     QCOMPARE(dialogs.messages.size(), 1);
     QCOMPARE(dialogs.messages.first().text, shown);
     QCOMPARE(dialogs.messages.first().caption, QStringLiteral("Kestrano抽奖软件"));
@@ -189,11 +303,15 @@ void TestMainWindow::errorBoxText()
 
 void TestMainWindow::helpPage()
 {
-    TestDb db;
-    Tfmraffle w;
-    w.N6->trigger();
-    QCOMPARE(w.AdvOfficePager2->currentIndex(), 3);
-    QVERIFY(w.Memo1->toPlainText().contains(QStringLiteral("开始抽奖")));
+    TestDb testDb;
+    Database db(testDb.dbFile());
+    MainWindow w(db);
+    trigger(w, "manualAction");
+    const auto *pages = child<QTabWidget>(w, "pages");
+    QCOMPARE(pages->currentIndex(), 3);
+    const auto *help = child<QPlainTextEdit>(w, "helpText");
+    QCOMPARE(pages->currentWidget(), help);
+    QVERIFY(help->toPlainText().contains(QStringLiteral("开始抽奖")));
 }
 
 QTEST_MAIN(TestMainWindow)

@@ -1,11 +1,11 @@
 // The settings dialog: loading the four settings, browsing, confirming and cancelling by
 // mouse and keyboard, the write failure, and opening it from the main window.
+#include "ScriptedDialogs.h"
 #include "TestDb.h"
-
-#include "app/frmRaffle.h"
-#include "data/Gbk.h"
-#include "settings/frmSet.h"
-#include "ui/Dialogs.h"
+#include "core/base/Gbk.h"
+#include "core/data/Database.h"
+#include "gui/app/MainWindow.h"
+#include "gui/settings/SettingsDialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -21,19 +21,54 @@ namespace {
 
 const QString ConvertMessage = QStringLiteral("Could not convert variant of type (String) into type (Boolean)");
 
-void writeSettings(const TestDb &db, const QString &text)
+void writeSettings(const TestDb &testDb, const QString &text)
 {
     QByteArray bytes;
     QVERIFY(Gbk::encode(text, &bytes));
-    QFile f(db.settingsFile());
+    QFile f(testDb.settingsFile());
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
 
-QString readSettings(const TestDb &db)
+QString readSettings(const TestDb &testDb)
 {
-    QFile f(db.settingsFile());
+    QFile f(testDb.settingsFile());
     return f.open(QIODevice::ReadOnly) ? Gbk::decode(f.readAll()) : QString();
+}
+
+/// The dialog's control of that object name; a missing one ends the run, as every test
+/// below depends on the names.
+template <typename T> T *control(const QObject &dialog, const char *name)
+{
+    T *found = dialog.findChild<T *>(QLatin1String(name));
+    if (!found)
+        qFatal("The settings dialog has no %s named %s", T::staticMetaObject.className(), name);
+    return found;
+}
+
+QLineEdit *pictureEdit(const SettingsDialog &d)
+{
+    return control<QLineEdit>(d, "pictureEdit");
+}
+
+QLineEdit *drawMusicEdit(const SettingsDialog &d)
+{
+    return control<QLineEdit>(d, "drawMusicEdit");
+}
+
+QLineEdit *winMusicEdit(const SettingsDialog &d)
+{
+    return control<QLineEdit>(d, "winMusicEdit");
+}
+
+QScrollBar *speedBar(const SettingsDialog &d)
+{
+    return control<QScrollBar>(d, "speedBar");
+}
+
+QPushButton *button(const SettingsDialog &d, const char *name)
+{
+    return control<QPushButton>(d, name);
 }
 
 } // namespace
@@ -88,13 +123,14 @@ void TestSettingsDialog::loads()
     QFETCH(QStringList, fields);
     QFETCH(int, speed);
     QFETCH(QString, error);
-    TestDb db;
+    TestDb testDb;
     if (!file.isNull())
-        writeSettings(db, file);
+        writeSettings(testDb, file);
     ScriptedDialogs dialogs;
-    TfmSet dialog;
-    QCOMPARE((QStringList{dialog.Edit1->text(), dialog.Edit2->text(), dialog.Edit3->text()}), fields);
-    QCOMPARE(dialog.PropScrollbar1->value(), speed);
+    SettingsDialog dialog;
+    QCOMPARE((QStringList{pictureEdit(dialog)->text(), drawMusicEdit(dialog)->text(), winMusicEdit(dialog)->text()}),
+             fields);
+    QCOMPARE(speedBar(dialog)->value(), speed);
     if (error.isEmpty()) {
         QCOMPARE(dialogs.texts(), QStringList());
     } else {
@@ -105,26 +141,26 @@ void TestSettingsDialog::loads()
 
 void TestSettingsDialog::confirmWritesAllFourUntrimmed()
 {
-    TestDb db;
-    writeSettings(db, QStringLiteral("[Other]\r\nPicture=keep\r\n[System]\r\nSD=150\r\nLang=zh\r\n"));
+    TestDb testDb;
+    writeSettings(testDb, QStringLiteral("[Other]\r\nPicture=keep\r\n[System]\r\nSD=150\r\nLang=zh\r\n"));
     ScriptedDialogs dialogs;
-    TfmSet dialog;
+    SettingsDialog dialog;
     dialog.show();
-    dialog.Edit1->setText(QStringLiteral("  /srv/舞台.jpg "));
-    dialog.Edit3->setText(QStringLiteral("/srv/win.wav"));
-    QTest::mouseClick(dialog.AdvGlassButton3, Qt::LeftButton);
+    pictureEdit(dialog)->setText(QStringLiteral("  /srv/舞台.jpg "));
+    winMusicEdit(dialog)->setText(QStringLiteral("/srv/win.wav"));
+    QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
-    QCOMPARE(readSettings(db), QStringLiteral("[Other]\r\nPicture=keep\r\n[System]\r\nSD=100\r\nLang=zh\r\n"
-                                              "Picture=  /srv/舞台.jpg \r\nCJMusic=\r\nZJMusic=/srv/win.wav\r\n"));
+    QCOMPARE(readSettings(testDb), QStringLiteral("[Other]\r\nPicture=keep\r\n[System]\r\nSD=100\r\nLang=zh\r\n"
+                                                  "Picture=  /srv/舞台.jpg \r\nCJMusic=\r\nZJMusic=/srv/win.wav\r\n"));
     QCOMPARE(dialogs.texts(), QStringList());
 
     // Confirming again without a change writes the same values again.
-    TfmSet again;
+    SettingsDialog again;
     again.show();
-    QTest::mouseClick(again.AdvGlassButton3, Qt::LeftButton);
-    QCOMPARE(readSettings(db), QStringLiteral("[Other]\r\nPicture=keep\r\n[System]\r\nSD=100\r\nLang=zh\r\n"
-                                              "Picture=/srv/舞台.jpg\r\nCJMusic=\r\nZJMusic=/srv/win.wav\r\n"));
+    QTest::mouseClick(button(again, "okButton"), Qt::LeftButton);
+    QCOMPARE(readSettings(testDb), QStringLiteral("[Other]\r\nPicture=keep\r\n[System]\r\nSD=100\r\nLang=zh\r\n"
+                                                  "Picture=/srv/舞台.jpg\r\nCJMusic=\r\nZJMusic=/srv/win.wav\r\n"));
 }
 
 void TestSettingsDialog::keys_data()
@@ -134,15 +170,15 @@ void TestSettingsDialog::keys_data()
     QTest::addColumn<bool>("saved");
     QTest::addColumn<bool>("closed");
     QTest::addColumn<int>("browsed");
-    QTest::newRow("Enter in Edit2") << "Edit2" << int(Qt::Key_Return) << true << true << 0;
-    QTest::newRow("keypad Enter in Edit1") << "Edit1" << int(Qt::Key_Enter) << true << true << 0;
-    QTest::newRow("Enter on the scroll bar") << "PropScrollbar1" << int(Qt::Key_Return) << true << true << 0;
-    QTest::newRow("Enter on 确定") << "AdvGlassButton3" << int(Qt::Key_Return) << true << true << 0;
-    QTest::newRow("Enter on 取消") << "AdvGlassButton4" << int(Qt::Key_Return) << false << true << 0;
-    QTest::newRow("Enter on a 浏览") << "AdvGlowButton2" << int(Qt::Key_Return) << false << false << 1;
-    QTest::newRow("Space on 取消") << "AdvGlassButton4" << int(Qt::Key_Space) << false << true << 0;
-    QTest::newRow("Escape in Edit1") << "Edit1" << int(Qt::Key_Escape) << false << false << 0;
-    QTest::newRow("Escape on 取消") << "AdvGlassButton4" << int(Qt::Key_Escape) << false << false << 0;
+    QTest::newRow("Enter in the draw music field") << "drawMusicEdit" << int(Qt::Key_Return) << true << true << 0;
+    QTest::newRow("keypad Enter in the picture field") << "pictureEdit" << int(Qt::Key_Enter) << true << true << 0;
+    QTest::newRow("Enter on the scroll bar") << "speedBar" << int(Qt::Key_Return) << true << true << 0;
+    QTest::newRow("Enter on 确定") << "okButton" << int(Qt::Key_Return) << true << true << 0;
+    QTest::newRow("Enter on 取消") << "cancelButton" << int(Qt::Key_Return) << false << true << 0;
+    QTest::newRow("Enter on a 浏览") << "browseDrawMusicButton" << int(Qt::Key_Return) << false << false << 1;
+    QTest::newRow("Space on 取消") << "cancelButton" << int(Qt::Key_Space) << false << true << 0;
+    QTest::newRow("Escape in the picture field") << "pictureEdit" << int(Qt::Key_Escape) << false << false << 0;
+    QTest::newRow("Escape on 取消") << "cancelButton" << int(Qt::Key_Escape) << false << false << 0;
 }
 
 void TestSettingsDialog::keys()
@@ -152,19 +188,19 @@ void TestSettingsDialog::keys()
     QFETCH(bool, saved);
     QFETCH(bool, closed);
     QFETCH(int, browsed);
-    TestDb db;
+    TestDb testDb;
     ScriptedDialogs dialogs;
-    TfmSet dialog;
+    SettingsDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    dialog.Edit2->setText(QStringLiteral("/srv/roll.wav"));
+    drawMusicEdit(dialog)->setText(QStringLiteral("/srv/roll.wav"));
     auto *target = dialog.findChild<QWidget *>(focus);
     QVERIFY(target);
     target->setFocus();
     QTest::keyClick(target, Qt::Key(key));
-    QCOMPARE(QFile::exists(db.settingsFile()), saved);
+    QCOMPARE(QFile::exists(testDb.settingsFile()), saved);
     if (saved)
-        QVERIFY(readSettings(db).contains(QStringLiteral("CJMusic=/srv/roll.wav\r\n")));
+        QVERIFY(readSettings(testDb).contains(QStringLiteral("CJMusic=/srv/roll.wav\r\n")));
     QCOMPARE(!dialog.isVisible(), closed);
     QCOMPARE(int(dialogs.fileDialogFilters.size()), browsed);
 }
@@ -172,76 +208,86 @@ void TestSettingsDialog::keys()
 void TestSettingsDialog::closingWithoutWriting_data()
 {
     QTest::addColumn<QString>("button");
-    QTest::newRow("取消") << "AdvGlassButton4";
-    QTest::newRow("caption close button") << "pageClose";
+    QTest::newRow("取消") << "cancelButton";
+    QTest::newRow("caption close button") << "closeButton";
 }
 
 void TestSettingsDialog::closingWithoutWriting()
 {
     QFETCH(QString, button);
-    TestDb db;
+    TestDb testDb;
     const QString before = QStringLiteral("[System]\r\nPicture=a.jpg\r\nSD=20\r\n");
-    writeSettings(db, before);
+    writeSettings(testDb, before);
     ScriptedDialogs dialogs;
-    TfmSet dialog;
+    SettingsDialog dialog;
     dialog.show();
-    dialog.Edit1->setText(QStringLiteral("b.jpg"));
-    dialog.Edit2->setText(QStringLiteral("c.wav"));
-    dialog.Edit3->setText(QStringLiteral("d.wav"));
-    dialog.PropScrollbar1->setValue(90);
-    QTest::mouseClick(dialog.findChild<QPushButton *>(button), Qt::LeftButton);
+    pictureEdit(dialog)->setText(QStringLiteral("b.jpg"));
+    drawMusicEdit(dialog)->setText(QStringLiteral("c.wav"));
+    winMusicEdit(dialog)->setText(QStringLiteral("d.wav"));
+    speedBar(dialog)->setValue(90);
+    auto *close = dialog.findChild<QPushButton *>(button);
+    QVERIFY(close);
+    QTest::mouseClick(close, Qt::LeftButton);
     QVERIFY(!dialog.isVisible());
     QCOMPARE(dialog.result(), int(QDialog::Rejected));
-    QCOMPARE(readSettings(db), before);
+    QCOMPARE(readSettings(testDb), before);
 }
 
 void TestSettingsDialog::browse()
 {
-    TestDb db;
-    writeSettings(db, QStringLiteral("[System]\r\nPicture=old.jpg\r\nCJMusic=old.wav\r\nZJMusic=old2.wav\r\nSD=1\r\n"));
+    TestDb testDb;
+    writeSettings(testDb,
+                  QStringLiteral("[System]\r\nPicture=old.jpg\r\nCJMusic=old.wav\r\nZJMusic=old2.wav\r\nSD=1\r\n"));
     ScriptedDialogs dialogs;
     dialogs.fileNames = {QStringLiteral("/srv/新背景.jpg"), QString(), QStringLiteral("/srv/win.wav")};
-    TfmSet dialog;
+    SettingsDialog dialog;
     dialog.show();
-    QTest::mouseClick(dialog.AdvGlowButton1, Qt::LeftButton);
-    QTest::mouseClick(dialog.AdvGlowButton2, Qt::LeftButton); // cancelled: the field keeps its text
-    QTest::mouseClick(dialog.AdvGlowButton3, Qt::LeftButton);
-    QCOMPARE(dialog.Edit1->text(), QStringLiteral("/srv/新背景.jpg"));
-    QCOMPARE(dialog.Edit2->text(), QStringLiteral("old.wav"));
-    QCOMPARE(dialog.Edit3->text(), QStringLiteral("/srv/win.wav"));
+    QTest::mouseClick(button(dialog, "browsePictureButton"), Qt::LeftButton);
+    QTest::mouseClick(button(dialog, "browseDrawMusicButton"), Qt::LeftButton); // cancelled: the field keeps its text
+    QTest::mouseClick(button(dialog, "browseWinMusicButton"), Qt::LeftButton);
+    QCOMPARE(pictureEdit(dialog)->text(), QStringLiteral("/srv/新背景.jpg"));
+    QCOMPARE(drawMusicEdit(dialog)->text(), QStringLiteral("old.wav"));
+    QCOMPARE(winMusicEdit(dialog)->text(), QStringLiteral("/srv/win.wav"));
     // No file type filter; browsing alone writes nothing.
     QCOMPARE(dialogs.fileDialogFilters, (QList<QStringList>{{}, {}, {}}));
     QVERIFY(dialog.isVisible());
-    QVERIFY(readSettings(db).contains(QStringLiteral("Picture=old.jpg")));
+    QVERIFY(readSettings(testDb).contains(QStringLiteral("Picture=old.jpg")));
 }
 
 void TestSettingsDialog::writeFailureKeepsDialogOpen()
 {
-    TestDb db;
-    QVERIFY(QDir().mkpath(db.settingsFile())); // a folder where the file should be
+    TestDb testDb;
+    QVERIFY(QDir().mkpath(testDb.settingsFile())); // a folder where the file should be
     ScriptedDialogs dialogs;
-    TfmSet dialog;
+    SettingsDialog dialog;
     dialog.show();
-    dialog.Edit1->setText(QStringLiteral("a.jpg"));
-    QTest::mouseClick(dialog.AdvGlassButton3, Qt::LeftButton);
+    pictureEdit(dialog)->setText(QStringLiteral("a.jpg"));
+    QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
     // The error box appends a full stop to the error's own text.
-    QCOMPARE(dialogs.texts(), QStringList{QStringLiteral("Unable to write to %1.")
-                                              .arg(QDir::toNativeSeparators(db.settingsFile()))});
+    QCOMPARE(
+        dialogs.texts(),
+        QStringList{QStringLiteral("Unable to write to %1.").arg(QDir::toNativeSeparators(testDb.settingsFile()))});
     QVERIFY(dialogs.messages.first().icon == Dialogs::Icon::Error);
     QVERIFY(dialog.isVisible());
-    QCOMPARE(dialog.Edit1->text(), QStringLiteral("a.jpg"));
+    QCOMPARE(pictureEdit(dialog)->text(), QStringLiteral("a.jpg"));
 }
 
 void TestSettingsDialog::tabOrder()
 {
-    TestDb db;
-    TfmSet dialog;
+    TestDb testDb;
+    SettingsDialog dialog;
     dialog.show();
     QVERIFY(QTest::qWaitForWindowActive(&dialog));
-    QCOMPARE(QApplication::focusWidget(), dialog.AdvGlassButton3);
-    const QList<QWidget *> expected{dialog.AdvGlassButton4, dialog.Edit1, dialog.AdvGlowButton1,
-                                    dialog.Edit2,           dialog.AdvGlowButton2, dialog.Edit3,
-                                    dialog.AdvGlowButton3,  dialog.PropScrollbar1, dialog.AdvGlassButton3};
+    QCOMPARE(QApplication::focusWidget(), button(dialog, "okButton"));
+    const QList<QWidget *> expected{button(dialog, "cancelButton"),
+                                    pictureEdit(dialog),
+                                    button(dialog, "browsePictureButton"),
+                                    drawMusicEdit(dialog),
+                                    button(dialog, "browseDrawMusicButton"),
+                                    winMusicEdit(dialog),
+                                    button(dialog, "browseWinMusicButton"),
+                                    speedBar(dialog),
+                                    button(dialog, "okButton")};
     for (QWidget *next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
@@ -250,22 +296,26 @@ void TestSettingsDialog::tabOrder()
 
 void TestSettingsDialog::openedFromMainWindow()
 {
-    TestDb db;
+    TestDb testDb;
     ScriptedDialogs dialogs;
-    Tfmraffle w;
+    Database db(testDb.dbFile());
+    MainWindow w(db);
     w.show();
     bool seen = false;
     QTimer::singleShot(0, [&] {
-        auto *dialog = qobject_cast<TfmSet *>(QApplication::activeModalWidget());
+        auto *dialog = qobject_cast<SettingsDialog *>(QApplication::activeModalWidget());
         QVERIFY(dialog);
         seen = true;
-        dialog->Edit2->setText(QStringLiteral("/srv/roll.wav"));
-        QTest::keyClick(dialog->Edit2, Qt::Key_Return);
+        drawMusicEdit(*dialog)->setText(QStringLiteral("/srv/roll.wav"));
+        QTest::keyClick(drawMusicEdit(*dialog), Qt::Key_Return);
     });
-    w.N2->trigger();
+    auto *settings = w.findChild<QAction *>(QStringLiteral("settingsAction"));
+    QVERIFY(settings);
+    settings->trigger();
     QVERIFY(seen);
     QVERIFY(!QApplication::activeModalWidget());
-    QCOMPARE(readSettings(db), QStringLiteral("[System]\r\nPicture=\r\nCJMusic=/srv/roll.wav\r\nZJMusic=\r\nSD=0\r\n"));
+    QCOMPARE(readSettings(testDb),
+             QStringLiteral("[System]\r\nPicture=\r\nCJMusic=/srv/roll.wav\r\nZJMusic=\r\nSD=0\r\n"));
     QCOMPARE(dialogs.texts(), QStringList());
 }
 

@@ -104,17 +104,7 @@ SheetData parse(const QByteArray &bytes, const QString &path)
 
 SheetData read(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        SheetIo::throwCannotOpen(path, file.errorString());
-    if (file.size() > MaxFileSize) {
-        throw Error(QStringLiteral("The file %1 is too large to import (more than %2 MB).")
-                          .arg(Files::displayPath(path))
-                          .arg(MaxFileSize / (1024 * 1024)));
-    }
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        SheetIo::throwCannotOpen(path, file.errorString());
+    const QByteArray bytes = SheetIo::readFile(path, MaxFileSize);
     if (bytes.isEmpty())
         SheetIo::throwEmpty(path);
     return parse(bytes, path);

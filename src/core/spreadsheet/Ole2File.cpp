@@ -173,16 +173,6 @@ std::vector<quint32> Ole2File::rootChildren() const
     return result;
 }
 
-QStringList Ole2File::streamNames() const
-{
-    QStringList names;
-    for (quint32 id : rootChildren()) {
-        if (m_entries[id].type == 2)
-            names << m_entries[id].name;
-    }
-    return names;
-}
-
 qsizetype Ole2File::findStream(const QString &name) const
 {
     for (quint32 id : rootChildren()) {

@@ -16,8 +16,6 @@ public:
 
     bool isValid() const { return m_error.isEmpty(); }
     const QString &error() const { return m_error; }
-    /// Names of the streams in the root storage.
-    QStringList streamNames() const;
     /// Whether the root storage holds a stream of that name (compared without regard to case).
     bool hasStream(const QString &name) const { return findStream(name) >= 0; }
     /// The bytes of a stream of the root storage; false with error() set when it cannot be read.

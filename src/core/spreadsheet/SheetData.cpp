@@ -1,8 +1,8 @@
 #include "core/spreadsheet/SheetData.h"
 
 #include "core/base/Error.h"
+#include "core/base/Files.h"
 
-#include <QDir>
 
 #include <algorithm>
 
@@ -40,7 +40,7 @@ void SheetData::setCell(int row, int column, const QString &text)
         return;
     if (qsizetype(m_cells.size()) >= MaxCells) {
         throw Error(QStringLiteral("The file %1 has more than %2 cells; this program reads smaller sheets only.")
-                          .arg(QDir::toNativeSeparators(m_sourcePath))
+                          .arg(Files::displayPath(m_sourcePath))
                           .arg(MaxCells));
     }
     if (!m_cells.empty() && m_sorted) {

@@ -24,8 +24,6 @@ public:
     qsizetype cellCount() const { return qsizetype(m_cells.size()); }
     /// The text of a cell, exactly as read; "" for an empty or out-of-range cell.
     QString cell(int row, int column) const;
-    /// The file the sheet was read from.
-    const QString &sourcePath() const { return m_sourcePath; }
 
     /// Used by the readers: sets a cell (1-based). An empty text is not stored; a later value
     /// of the same cell replaces an earlier one. Throws Error past MaxCells.

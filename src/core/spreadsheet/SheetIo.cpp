@@ -47,12 +47,6 @@ QString numberText(double value)
     return QString::fromLatin1(buf, n);
 }
 
-void appendNumberText(double value, QByteArray *out)
-{
-    char buf[400];
-    out->append(buf, formatNumber(value, buf, sizeof(buf)));
-}
-
 Signature sniffBytes(const char *data, qsizetype size)
 {
     static const char ole2[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
@@ -73,6 +67,22 @@ Signature sniff(const QString &path)
         throwCannotOpen(path, file.errorString());
     const QByteArray head = file.read(8);
     return sniffBytes(head.constData(), head.size());
+}
+
+QByteArray readFile(const QString &path, qint64 maxBytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        throwCannotOpen(path, file.errorString());
+    if (file.size() > maxBytes) {
+        throw Error(QStringLiteral("The file %1 is too large to import (more than %2 MB).")
+                        .arg(Files::displayPath(path))
+                        .arg(maxBytes / (1024 * 1024)));
+    }
+    QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throwCannotOpen(path, file.errorString());
+    return bytes;
 }
 
 void throwCannotOpen(const QString &path, const QString &reason)

@@ -15,14 +15,16 @@ namespace SheetIo {
 /// The decimal text of a number as a sheet shows its value: whole numbers without exponent or
 /// fraction (13800138000), others in the shortest form that reads back to the same double.
 QString numberText(double value);
-/// Appends numberText(value) as Latin-1 to @p out without a QString in between.
-void appendNumberText(double value, QByteArray *out);
 
 /// What the first bytes of a file say it is.
 enum class Signature { Empty, Ole2, Zip, Other };
 /// Reads the first bytes of the file; throws Error naming the file when it cannot be opened.
 Signature sniff(const QString &path);
 Signature sniffBytes(const char *data, qsizetype size);
+
+/// The whole file, refused with an Error naming it when it cannot be read or is larger than
+/// @p maxBytes.
+QByteArray readFile(const QString &path, qint64 maxBytes);
 
 /// Throws Error "Unable to open <path>" with the reason.
 [[noreturn]] void throwCannotOpen(const QString &path, const QString &reason);

@@ -458,15 +458,7 @@ SheetData parseWorkbookStream(const QByteArray &stream, const QString &path)
 
 SheetData read(const QString &path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        SheetIo::throwCannotOpen(path, file.errorString());
-    if (file.size() > MaxStreamSize) {
-        throw Error(QStringLiteral("The file %1 is too large to import (more than %2 MB).")
-                          .arg(Files::displayPath(path))
-                          .arg(MaxStreamSize / (1024 * 1024)));
-    }
-    Ole2File ole(file.readAll());
+    Ole2File ole(SheetIo::readFile(path, MaxStreamSize));
     if (!ole.isValid())
         SheetIo::throwCorrupt(path, formatName, ole.error());
     switch (SheetIo::ole2Kind(ole)) {

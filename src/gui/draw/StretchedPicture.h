@@ -4,7 +4,7 @@
 #include <QPixmap>
 #include <QWidget>
 
-/// A picture stretched over the whole widget (the draw screen's background, Image1). The
+/// A picture stretched over the whole widget (the draw screen's background). The
 /// scaled copy is made once per size and reused for every repaint, so tiles changing their
 /// captions above it cost no rescaling. A left click is reported as clicked().
 class StretchedPicture final : public QWidget

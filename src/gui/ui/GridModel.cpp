@@ -9,7 +9,7 @@ GridModel::GridModel(const QStringList &headers, QObject *parent)
 
 GridModel::Row GridModel::emptyRow(bool numbered) const
 {
-    return Row{QStringList(QList<QString>(m_headers.size() - 1)), numbered};
+    return Row{QStringList(QList<QString>(m_headers.size() - 1)), numbered ? int(m_rows.size()) + 1 : 0};
 }
 
 QString GridModel::text(int row, int column) const
@@ -17,7 +17,7 @@ QString GridModel::text(int row, int column) const
     if (row < 0 || row >= m_rows.size() || column < 0 || column >= m_headers.size())
         return QString();
     if (column == 0)
-        return m_rows.at(row).numbered ? QString::number(row + 1) : QString();
+        return m_rows.at(row).serial > 0 ? QString::number(m_rows.at(row).serial) : QString();
     return m_rows.at(row).cells.at(column - 1);
 }
 
@@ -36,14 +36,14 @@ QStringList GridModel::rowTexts(int row) const
 
 bool GridModel::isNumbered(int row) const
 {
-    return row >= 0 && row < m_rows.size() && m_rows.at(row).numbered;
+    return row >= 0 && row < m_rows.size() && m_rows.at(row).serial > 0;
 }
 
 void GridModel::setNumbered(int row)
 {
-    if (row < 0 || row >= m_rows.size() || m_rows.at(row).numbered)
+    if (row < 0 || row >= m_rows.size() || m_rows.at(row).serial > 0)
         return;
-    m_rows[row].numbered = true;
+    m_rows[row].serial = row + 1;
     emit dataChanged(index(row, 0), index(row, 0), {Qt::DisplayRole, Qt::EditRole});
 }
 
@@ -62,7 +62,11 @@ void GridModel::removeRow(int row)
     beginRemoveRows({}, row, row);
     m_rows.removeAt(row);
     endRemoveRows();
-    // The serials of the rows below follow their new places.
+    // The rows below move up, and their serials follow their new places.
+    for (qsizetype r = row; r < m_rows.size(); ++r) {
+        if (m_rows.at(r).serial > 0)
+            m_rows[r].serial = int(r) + 1;
+    }
     if (row < m_rows.size())
         emit dataChanged(index(row, 0), index(int(m_rows.size()) - 1, 0), {Qt::DisplayRole, Qt::EditRole});
 }
@@ -73,7 +77,7 @@ void GridModel::setRows(const QList<QStringList> &rows)
     m_rows.clear();
     m_rows.reserve(rows.size());
     for (const QStringList &cells : rows) {
-        Row row{cells, true};
+        Row row{cells, int(m_rows.size()) + 1};
         row.cells.resize(m_headers.size() - 1);
         m_rows.append(std::move(row));
     }

@@ -51,7 +51,7 @@ private:
     struct Row
     {
         QStringList cells; // columns 1 and up
-        bool numbered = true;
+        int serial = 0;    // shown in column 0: the row's place from 1, or 0 (shown blank) before it is numbered
     };
     Row emptyRow(bool numbered) const;
 

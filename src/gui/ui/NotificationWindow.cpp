@@ -21,7 +21,7 @@ const QColor Border(0x00, 0x2D, 0x96);
 NotificationWindow::NotificationWindow(QWidget *parent)
     : QWidget(parent, Qt::Tool | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint | Qt::WindowDoesNotAcceptFocus)
 {
-    setObjectName(QStringLiteral("AdvNotificationWindow1"));
+    setObjectName(QStringLiteral("notification"));
     setAttribute(Qt::WA_ShowWithoutActivating);
     setFocusPolicy(Qt::NoFocus);
     m_textFont.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),

@@ -6,7 +6,7 @@
 
 class QPushButton;
 
-/// The draw screen's corner notification (AdvNotificationWindow1): one message of text lines in a
+/// The draw screen's corner notification: one message of text lines in a
 /// small window in the lower right corner of the work area, sized to its text. It never
 /// hides by itself; its close button hides it. It fades in to an opacity of 220 of 255 in
 /// steps of 2 every 10 ms, and it stays above the draw screen without taking the keyboard
