@@ -64,8 +64,7 @@ private:
 
 /// Row hand-overs per second that the UI thread's event loop applies to @p sink while a round
 /// of @p rows rows rolls over the participants of the database file. One figure per run.
-inline std::vector<double> handoverRates(const QString &databaseFile, RollSink &sink, int rows, int handovers,
-                                         int runs)
+inline std::vector<double> handoverRates(const QString &databaseFile, RollSink &sink, int rows, int handovers, int runs)
 {
     std::vector<double> rates;
     for (int run = 0; run < runs; ++run) {

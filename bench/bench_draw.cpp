@@ -1,9 +1,8 @@
 // Figures of the draw engine over 100,000 participants: row hand-overs per second, the stop's
 // latency from request to the worker's end, and one pass's query. Prints one line per figure.
 
-#include "TestDb.h"
 #include "HandoverBench.h"
-
+#include "TestDb.h"
 #include "core/data/Database.h"
 #include "core/data/DrawStore.h"
 #include "core/draw/RollOrder.h"
@@ -13,9 +12,8 @@
 #include <QRandomGenerator>
 #include <QTextStream>
 
-#include <sqlite3.h>
-
 #include <ctime>
+#include <sqlite3.h>
 
 namespace {
 

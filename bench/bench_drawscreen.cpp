@@ -8,7 +8,6 @@
 #include "HandoverBench.h"
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
-
 #include "core/data/Database.h"
 #include "core/draw/PhoneMask.h"
 #include "gui/draw/DrawScreen.h"
@@ -59,14 +58,15 @@ int main(int argc, char *argv[])
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     // The offscreen platform cannot fade the notification window in and says so at each step.
-    static const QtMessageHandler previous = qInstallMessageHandler(
-        [](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+    static const QtMessageHandler previous =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
             if (!text.startsWith(QLatin1String("This plugin does not support")))
                 previous(type, context, text);
         });
 
     TestDb db;
-    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/cj.bmp"), db.binDir() + QStringLiteral("/cj.bmp"));
+    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/cj.bmp"),
+                db.binDir() + QStringLiteral("/cj.bmp"));
     db.addManyParticipants(Participants);
     db.addPrizes({{QStringLiteral("一等奖"), QStringLiteral("10"), QStringLiteral("10"), QString(), QString()}});
 
@@ -80,11 +80,12 @@ int main(int argc, char *argv[])
     settle.exec();
     screen.findChild<NotificationWindow *>(QStringLiteral("notification"))->dismiss();
     QList<DigitTile *> tiles = screen.findChildren<DigitTile *>();
-    std::sort(tiles.begin(), tiles.end(), [](const DigitTile *a, const DigitTile *b) { return a->index() < b->index(); });
+    std::sort(tiles.begin(), tiles.end(),
+              [](const DigitTile *a, const DigitTile *b) { return a->index() < b->index(); });
 
     QTextStream(stdout) << "Platform " << QGuiApplication::platformName() << ", screen " << screen.width() << "x"
-                        << screen.height() << ", " << Participants << " participants, median of " << Runs
-                        << " runs of " << Handovers << " rows" << Qt::endl;
+                        << screen.height() << ", " << Participants << " participants, median of " << Runs << " runs of "
+                        << Handovers << " rows" << Qt::endl;
     for (int rows : {1, DrawScreen::MaxRoundRows}) {
         for (int i = 0; i < rows * TilesPerRow; ++i)
             tiles.at(i)->setShown(true);

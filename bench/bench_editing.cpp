@@ -5,15 +5,14 @@
 // Run with QT_QPA_PLATFORM=offscreen.
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
-
 #include "core/data/Database.h"
 #include "gui/app/MainWindow.h"
 #include "gui/ui/GridModel.h"
 #include "gui/ui/GridView.h"
 
-#include <QPushButton>
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QPushButton>
 
 #include <algorithm>
 #include <cstdio>

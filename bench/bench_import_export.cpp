@@ -3,7 +3,6 @@
 // the ratio to LibreOffice converting the same file to CSV when LibreOffice is installed.
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
-
 #include "core/data/Database.h"
 #include "core/spreadsheet/SheetWriter.h"
 #include "gui/app/Application.h"
@@ -31,7 +30,8 @@ double median(QList<double> v)
 void makeSheet(const QString &file, SheetFormat format, int participants)
 {
     auto writer = SheetWriter::create(format, file);
-    const QStringList header{QStringLiteral("序号"), QStringLiteral("手机号"), QStringLiteral("姓名"), QStringLiteral("备注")};
+    const QStringList header{QStringLiteral("序号"), QStringLiteral("手机号"), QStringLiteral("姓名"),
+                             QStringLiteral("备注")};
     for (int c = 0; c < 4; ++c)
         writer->writeCell(1, c + 1, header.at(c));
     for (int i = 1; i <= participants; ++i) {
@@ -43,8 +43,7 @@ void makeSheet(const QString &file, SheetFormat format, int participants)
     writer->save();
 }
 
-template<typename Fn>
-double timeIt(Fn &&fn)
+template <typename Fn> double timeIt(Fn &&fn)
 {
     QElapsedTimer t;
     t.start();
@@ -118,14 +117,15 @@ int main(int argc, char *argv[])
             << " s)\n";
         if (!office.isEmpty()) {
             const double lo = libreOfficeToCsv(office, source, dir.path() + QStringLiteral("/lo"));
-            out << "  LibreOffice headless to CSV: median " << QString::number(lo, 'f', 3) << " s, ratio ours/LibreOffice "
-                << QString::number(ours / lo, 'f', 2) << " (goal <= 0.5)\n";
+            out << "  LibreOffice headless to CSV: median " << QString::number(lo, 'f', 3)
+                << " s, ratio ours/LibreOffice " << QString::number(ours / lo, 'f', 2) << " (goal <= 0.5)\n";
         } else {
             out << "  LibreOffice not installed: no ratio\n";
         }
         for (const char *suffix : {".xls", ".xlsx", ".csv"}) {
             if (QLatin1String(suffix) == QLatin1String(".xls") && c.participants >= 65536) {
-                out << "  export of " << c.participants << " participants to .xls: refused, a .xls sheet holds 65,536 rows\n";
+                out << "  export of " << c.participants
+                    << " participants to .xls: refused, a .xls sheet holds 65,536 rows\n";
                 continue;
             }
             QList<double> exportTimes;

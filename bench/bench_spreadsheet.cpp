@@ -17,12 +17,11 @@
 #include <QTemporaryDir>
 #include <QUrl>
 
-#include <xlsxwriter.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <vector>
+#include <xlsxwriter.h>
 
 namespace {
 

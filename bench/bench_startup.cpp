@@ -2,7 +2,6 @@
 // The parent times a fresh process of itself (library loading included) from its start to the
 // window being shown, several times, and prints the medians of time and peak resident memory.
 #include "TestDb.h"
-
 #include "core/data/AppPaths.h"
 #include "core/data/Database.h"
 #include "gui/app/Application.h"
@@ -69,7 +68,8 @@ int main(int argc, char *argv[])
     db.addManyParticipants(Participants);
     QList<QStringList> prizes;
     for (int i = 1; i <= Prizes; ++i)
-        prizes.append({QStringLiteral("%1等奖").arg(i), QStringLiteral("5"), QStringLiteral("1"), QStringLiteral("奖品"), QString()});
+        prizes.append({QStringLiteral("%1等奖").arg(i), QStringLiteral("5"), QStringLiteral("1"),
+                       QStringLiteral("奖品"), QString()});
     db.addPrizes(prizes);
 
     QList<double> seconds, megabytes;
@@ -91,8 +91,8 @@ int main(int argc, char *argv[])
         megabytes << line.mid(6).toDouble() / 1024.0;
     }
     QTextStream out(stdout);
-    out << "startup to main window shown (100000 participants, 50 prizes): median " << QString::number(median(seconds), 'f', 3)
-        << " s over " << Runs << " runs (goal <= 0.5 s)\n";
+    out << "startup to main window shown (100000 participants, 50 prizes): median "
+        << QString::number(median(seconds), 'f', 3) << " s over " << Runs << " runs (goal <= 0.5 s)\n";
     out << "peak resident memory at that point: median " << QString::number(median(megabytes), 'f', 1)
         << " MB (goal <= 150 MB)\n";
     return 0;

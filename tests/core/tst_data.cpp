@@ -1,6 +1,5 @@
 // The database connection, its schema versions and the stores, against real SQLite files.
 #include "TestDb.h"
-
 #include "core/base/Error.h"
 #include "core/base/Text.h"
 #include "core/data/Database.h"
@@ -134,7 +133,8 @@ void TestData::hostileTextsRoundTrip()
 void TestData::serialsClosedAtLoad()
 {
     TestDb testDb;
-    testDb.exec(QStringLiteral("insert into Tab_CJ(xh, Tel) values (12, 'l'), (5, 'e'), (2, 'b'), (9, 'i'), (2, 'b2')"));
+    testDb.exec(
+        QStringLiteral("insert into Tab_CJ(xh, Tel) values (12, 'l'), (5, 'e'), (2, 'b'), (9, 'i'), (2, 'b2')"));
     testDb.exec(QStringLiteral("insert into Tab_Set(xh, name) values (10, 'J'), (3, 'C')"));
     Database db(testDb.dbFile());
     QStringList phones;
@@ -242,9 +242,12 @@ void TestData::openFailures_data()
 {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<QString>("message");
-    QTest::newRow("missing") << "missing" << "unable to open database file";
-    QTest::newRow("not a database") << "garbage" << "file is not a database";
-    QTest::newRow("locked") << "locked" << "database is locked";
+    QTest::newRow("missing") << "missing"
+                             << "unable to open database file";
+    QTest::newRow("not a database") << "garbage"
+                                    << "file is not a database";
+    QTest::newRow("locked") << "locked"
+                            << "database is locked";
 }
 
 // Opening fails in the constructor with the database's own message and never creates a file.
@@ -264,8 +267,8 @@ void TestData::openFailures()
         Database(file, Database::OpenMode::CreateIfMissing);
         // A rollback-journal connection holding an exclusive lock keeps others out.
         QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &holder), SQLITE_OK);
-        sqlite3_exec(holder, "pragma journal_mode = delete; pragma locking_mode = exclusive; begin exclusive",
-                     nullptr, nullptr, nullptr);
+        sqlite3_exec(holder, "pragma journal_mode = delete; pragma locking_mode = exclusive; begin exclusive", nullptr,
+                     nullptr, nullptr);
     }
     try {
         Database db(file);
@@ -308,7 +311,8 @@ void TestData::purgeRemovesIncompleteRowsAndRenumbers()
     Database db(testDb.dbFile());
     ParticipantStore(db).purgeIncomplete();
     PrizeStore(db).purgeIncomplete();
-    QCOMPARE(testDb.column(QStringLiteral("select xh || ':' || Tel from Tab_CJ order by xh")), (QStringList{"1:1", "2:3"}));
+    QCOMPARE(testDb.column(QStringLiteral("select xh || ':' || Tel from Tab_CJ order by xh")),
+             (QStringList{"1:1", "2:3"}));
     QCOMPARE(testDb.column(QStringLiteral("select xh || ':' || name from Tab_Set order by xh")),
              (QStringList{"1:A", "2:C"}));
 }
@@ -327,8 +331,8 @@ void TestData::unversionedFileKeepsEverything()
         Database db(file);
         QCOMPARE(db.schemaVersion(), Schema::currentVersion());
     }
-    QCOMPARE(column(file, participants), (QStringList{"1|13800000001|张三|销售部|1", "2|13800000002|李四||null",
-                                                      "3|13800000003|-|-|"}));
+    QCOMPARE(column(file, participants),
+             (QStringList{"1|13800000001|张三|销售部|1", "2|13800000002|李四||null", "3|13800000003|-|-|"}));
     QCOMPARE(column(file, prizes), (QStringList{"1|一等奖|1|1|电脑|null", "2|二等奖|2|2|手机|"}));
     // A brand-new file gets the same tables.
     const QString fresh = dir.path() + QStringLiteral("/new/CJ.mdb");
@@ -367,8 +371,8 @@ void TestData::failingMigrationLeavesFileAsItWas()
     const QString file = dir.path() + QStringLiteral("/CJ.mdb");
     sqlite3 *raw = nullptr;
     QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &raw), SQLITE_OK);
-    sqlite3_exec(raw, "create table People (Tel text); create view Tab_CJ as select Tel from People;", nullptr,
-                 nullptr, nullptr);
+    sqlite3_exec(raw, "create table People (Tel text); create view Tab_CJ as select Tel from People;", nullptr, nullptr,
+                 nullptr);
     sqlite3_close(raw);
     QVERIFY_THROWS_EXCEPTION(DatabaseError, Database db(file));
     QCOMPARE(column(file, "select count(*) from sqlite_master where name = 'Tab_Set'"), QStringList{"0"});

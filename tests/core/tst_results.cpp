@@ -1,7 +1,6 @@
 // The results table without a window: places laid out from the prize rows, winners paired
 // with the places of their own prize, names looked up in the participant table.
 #include "TestDb.h"
-
 #include "core/base/Error.h"
 #include "core/data/Database.h"
 #include "core/data/ParticipantStore.h"
@@ -103,21 +102,23 @@ void TestResults::placeCount()
 
 void TestResults::build_data()
 {
-    QTest::addColumn<QStringList>("prizes");  // name|quantity|item
-    QTest::addColumn<QStringList>("winners"); // tel|prize number
+    QTest::addColumn<QStringList>("prizes");   // name|quantity|item
+    QTest::addColumn<QStringList>("winners");  // tel|prize number
     QTest::addColumn<QStringList>("expected"); // prize|item|tel|name per place
 
     const QStringList abc{"A|2|电视", "B|1|冰箱", "C|3|手机"};
     const QStringList six{"13800000001|1", "13800000002|1", "13800000003|2",
                           "13800000004|3", "13800000005|3", "13800000006|3"};
     QTest::newRow("three prizes, six winners")
-        << abc << six
-        << QStringList{"A|电视|13800000001|张一", "A|电视|13800000002|张二", "B|冰箱|13800000003|张三",
-                       "C|手机|13800000004|张四", "C|手机|13800000005|张五", "C|手机|13800000006|张六"};
-    QTest::newRow("screen closed after four winners")
-        << abc << six.mid(0, 4)
-        << QStringList{"A|电视|13800000001|张一", "A|电视|13800000002|张二", "B|冰箱|13800000003|张三",
-                       "C|手机|13800000004|张四", "C|手机||", "C|手机||"};
+        << abc << six << QStringList{"A|电视|13800000001|张一", "A|电视|13800000002|张二", "B|冰箱|13800000003|张三",
+                                     "C|手机|13800000004|张四", "C|手机|13800000005|张五", "C|手机|13800000006|张六"};
+    QTest::newRow("screen closed after four winners") << abc << six.mid(0, 4)
+                                                      << QStringList{"A|电视|13800000001|张一",
+                                                                     "A|电视|13800000002|张二",
+                                                                     "B|冰箱|13800000003|张三",
+                                                                     "C|手机|13800000004|张四",
+                                                                     "C|手机||",
+                                                                     "C|手机||"};
     QTest::newRow("every prize once, grid order")
         << QStringList{"一等奖|1|车", "二等奖|1|表", "三等奖|1|书"}
         << QStringList{"13800000001|1", "13800000002|2", "13800000003|3"}
@@ -138,8 +139,7 @@ void TestResults::build_data()
         << QStringList{"A|1|x", "B|1|y"} << QStringList{"13800000001|1", "13800000002|1", "13800000003|2"}
         << QStringList{"A|x|13800000001|张一", "B|y|13800000003|张三"};
     QTest::newRow("winner of a prize row no longer in the grid")
-        << QStringList{"A|1|x"} << QStringList{"13800000009|4", "13800000001|1"}
-        << QStringList{"A|x|13800000001|张一"};
+        << QStringList{"A|1|x"} << QStringList{"13800000009|4", "13800000001|1"} << QStringList{"A|x|13800000001|张一"};
     QTest::newRow("blank number ends the winners")
         << QStringList{"A|3|x"} << QStringList{"13800000001|1", " |1", "13800000002|1"}
         << QStringList{"A|x|13800000001|张一", "A|x||", "A|x||"};

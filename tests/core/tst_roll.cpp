@@ -409,7 +409,7 @@ void TestRoll::exitHaltsWithoutRecording()
     FakeDrawSurface surface;
     {
         Database connection(db.dbFile());
-    DrawEngine engine(&surface, connection);
+        DrawEngine engine(&surface, connection);
         engine.startRound(2);
         stopAtRow(engine, surface, 3);
         // A new round halts the one before it; the exit halts the new one.

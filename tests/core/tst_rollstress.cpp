@@ -191,7 +191,8 @@ void TestRollStress::winnersAreUniform()
     for (int round = 0; round < rounds; ++round) {
         std::array<QString, RollWorker::MaxRoundRows + 1> lastShown;
         StoppingSink sink;
-        RollWorker worker(db.dbFile(), rows, lastShown.data(), &sink, RollKey{random.generate64(), random.generate64()});
+        RollWorker worker(db.dbFile(), rows, lastShown.data(), &sink,
+                          RollKey{random.generate64(), random.generate64()});
         sink.worker = &worker;
         sink.stopAt = random.bounded(1, latestStop + 1);
         worker.start();

@@ -1,8 +1,8 @@
 // The settings file: Windows profile rules, GBK with CRLF, UTF-8 when GBK cannot hold a value.
-#include "core/data/IniFile.h"
-#include "core/data/Settings.h"
 #include "core/base/Error.h"
 #include "core/base/Gbk.h"
+#include "core/data/IniFile.h"
+#include "core/data/Settings.h"
 
 #include <QDir>
 #include <QFile>
@@ -52,20 +52,44 @@ void TestSettings::reading_data()
     QTest::addColumn<QString>("key");
     QTest::addColumn<QString>("expected");
     const QString base = QStringLiteral("[System]\r\n");
-    QTest::newRow("plain") << base + "Picture=C:\\a.jpg\r\n" << "Picture" << "C:\\a.jpg";
-    QTest::newRow("key in lower case") << base + "picture=x.jpg\r\n" << "Picture" << "x.jpg";
-    QTest::newRow("section in other case") << "[SYSTEM]\r\nSD=5\r\n" << "SD" << "5";
-    QTest::newRow("blanks around") << base + "CJMusic =   a b.wav  \r\n" << "CJMusic" << "a b.wav";
-    QTest::newRow("only blanks") << base + "Picture=    \r\n" << "Picture" << "";
-    QTest::newRow("double quotes") << base + "Picture=\"q.jpg\"\r\n" << "Picture" << "q.jpg";
-    QTest::newRow("single quotes") << base + "Picture='q.jpg'\r\n" << "Picture" << "q.jpg";
-    QTest::newRow("unmatched quote") << base + "Picture=\"q.jpg\r\n" << "Picture" << "\"q.jpg";
-    QTest::newRow("LF line ends") << "[System]\nSD=7\n" << "SD" << "7";
-    QTest::newRow("other section") << "[Other]\nSD=1\n[System]\nSD=2\n" << "SD" << "2";
-    QTest::newRow("absent key") << base + "Picture=a\r\n" << "ZJMusic" << "";
-    QTest::newRow("2047 at most") << base + "Picture=" + QString(3000, QLatin1Char('p')) + "\r\n" << "Picture"
-                                  << QString(2047, QLatin1Char('p'));
-    QTest::newRow("chinese") << base + "Picture=D:\\图片\\背景.jpg\r\n" << "Picture" << "D:\\图片\\背景.jpg";
+    QTest::newRow("plain") << base + "Picture=C:\\a.jpg\r\n"
+                           << "Picture"
+                           << "C:\\a.jpg";
+    QTest::newRow("key in lower case") << base + "picture=x.jpg\r\n"
+                                       << "Picture"
+                                       << "x.jpg";
+    QTest::newRow("section in other case") << "[SYSTEM]\r\nSD=5\r\n"
+                                           << "SD"
+                                           << "5";
+    QTest::newRow("blanks around") << base + "CJMusic =   a b.wav  \r\n"
+                                   << "CJMusic"
+                                   << "a b.wav";
+    QTest::newRow("only blanks") << base + "Picture=    \r\n"
+                                 << "Picture"
+                                 << "";
+    QTest::newRow("double quotes") << base + "Picture=\"q.jpg\"\r\n"
+                                   << "Picture"
+                                   << "q.jpg";
+    QTest::newRow("single quotes") << base + "Picture='q.jpg'\r\n"
+                                   << "Picture"
+                                   << "q.jpg";
+    QTest::newRow("unmatched quote") << base + "Picture=\"q.jpg\r\n"
+                                     << "Picture"
+                                     << "\"q.jpg";
+    QTest::newRow("LF line ends") << "[System]\nSD=7\n"
+                                  << "SD"
+                                  << "7";
+    QTest::newRow("other section") << "[Other]\nSD=1\n[System]\nSD=2\n"
+                                   << "SD"
+                                   << "2";
+    QTest::newRow("absent key") << base + "Picture=a\r\n"
+                                << "ZJMusic"
+                                << "";
+    QTest::newRow("2047 at most") << base + "Picture=" + QString(3000, QLatin1Char('p')) + "\r\n"
+                                  << "Picture" << QString(2047, QLatin1Char('p'));
+    QTest::newRow("chinese") << base + "Picture=D:\\图片\\背景.jpg\r\n"
+                             << "Picture"
+                             << "D:\\图片\\背景.jpg";
 }
 
 void TestSettings::reading()

@@ -13,9 +13,8 @@
 #include <QtEndian>
 #include <QtTest>
 
-#include <freexl.h>
-
 #include <cmath>
+#include <freexl.h>
 #include <limits>
 
 Q_DECLARE_METATYPE(SheetFormat)
@@ -114,8 +113,8 @@ QByteArray cellHead(int row, int column)
 
 QByteArray utf16String(const QString &text)
 {
-    return le16(quint16(text.size())) + QByteArray(1, 0x01)
-           + QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    return le16(quint16(text.size())) + QByteArray(1, 0x01) +
+           QByteArray(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
 }
 
 // A workbook stream: globals (BOF, CODEPAGE, extra records, one BOUNDSHEET, EOF), then the
@@ -192,7 +191,7 @@ void TestSpreadsheet::formatFromFileName()
     // An export writes the format the name asks for, whatever filter is chosen; otherwise the
     // filter's format, and .xls for "all three".
     for (const QString &filter : SheetFormats::dialogFilters()) {
-        const SheetFormat byFilter = filter == QLatin1String("*.xlsx") ? SheetFormat::Xlsx
+        const SheetFormat byFilter = filter == QLatin1String("*.xlsx")  ? SheetFormat::Xlsx
                                      : filter == QLatin1String("*.csv") ? SheetFormat::Csv
                                                                         : SheetFormat::Xls;
         QCOMPARE(int(SheetFormats::forExport(fileName, filter)), found ? int(*found) : int(byFilter));
@@ -425,8 +424,8 @@ void TestSpreadsheet::biffRecords_data()
                               << "3.5"
                               << "";
     QTest::newRow("MULRK") << true << QByteArray()
-                           << record(0x00BD, le16(4) + le16(1) + le16(15) + le32(7 << 2 | 2) + le16(15)
-                                                 + le32(8 << 2 | 2) + le16(2))
+                           << record(0x00BD, le16(4) + le16(1) + le16(15) + le32(7 << 2 | 2) + le16(15) +
+                                                 le32(8 << 2 | 2) + le16(2))
                            << 5 << 3 << "8"
                            << "";
     QTest::newRow("boolean") << true << QByteArray() << record(0x0205, cellHead(0, 0) + QByteArray("\x01\x00", 2)) << 1
@@ -446,25 +445,26 @@ void TestSpreadsheet::biffRecords_data()
         << "";
     QTest::newRow("formula text continued in 8 bits")
         << true << QByteArray()
-        << record(0x0006, textFormula) + record(0x0207, le16(6) + QByteArray(1, 1) + QByteArray("a\0b\0c\0", 6))
-               + record(0x003C, QByteArray("\0def", 4))
+        << record(0x0006, textFormula) + record(0x0207, le16(6) + QByteArray(1, 1) + QByteArray("a\0b\0c\0", 6)) +
+               record(0x003C, QByteArray("\0def", 4))
         << 1 << 1 << "abcdef"
         << "";
     QTest::newRow("formula boolean") << true << QByteArray()
-                                     << record(0x0006, cellHead(0, 0) + QByteArray("\x01\0\x01\0\0\0\xFF\xFF", 8)
-                                                           + QByteArray(6, 0))
+                                     << record(0x0006, cellHead(0, 0) + QByteArray("\x01\0\x01\0\0\0\xFF\xFF", 8) +
+                                                           QByteArray(6, 0))
                                      << 1 << 1 << "TRUE"
                                      << "";
     QTest::newRow("chart inside the sheet skipped")
         << true << QByteArray()
-        << record(0x0809, le16(0x0600) + le16(0x0020) + QByteArray(12, 0)) + record(0x0203, cellHead(0, 0) + f64(1))
-               + record(0x000A, {}) + record(0x0203, cellHead(0, 1) + f64(2))
+        << record(0x0809, le16(0x0600) + le16(0x0020) + QByteArray(12, 0)) + record(0x0203, cellHead(0, 0) + f64(1)) +
+               record(0x000A, {}) + record(0x0203, cellHead(0, 1) + f64(2))
         << 1 << 1 << ""
         << "";
     // A rich string with a phonetic block, its characters going on in 8 bits in CONTINUE.
     const QByteArray sst =
-        record(0x00FC, le32(2) + le32(2) + le16(5) + QByteArray(1, 0x0D) + le16(1) + le32(6) + QByteArray("a\0b\0", 4))
-        + record(0x003C, QByteArray("\0cde", 4) + QByteArray(4 + 6, 'z') + le16(1) + QByteArray(1, 0) + "x");
+        record(0x00FC,
+               le32(2) + le32(2) + le16(5) + QByteArray(1, 0x0D) + le16(1) + le32(6) + QByteArray("a\0b\0", 4)) +
+        record(0x003C, QByteArray("\0cde", 4) + QByteArray(4 + 6, 'z') + le16(1) + QByteArray(1, 0) + "x");
     QTest::newRow("shared string, rich and phonetic, continued")
         << true << sst << record(0x00FD, cellHead(0, 0) + le32(0)) << 1 << 1 << "abcde"
         << "";

@@ -4,7 +4,6 @@
 #include "FakeSoundPlayer.h"
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
-
 #include "core/data/Database.h"
 #include "core/draw/DrawEngine.h"
 #include "core/draw/PhoneMask.h"
@@ -16,15 +15,15 @@
 #include "gui/ui/GridView.h"
 #include "gui/ui/NotificationWindow.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QMenu>
-#include <QTableView>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
-#include <QAccessible>
+#include <QTableView>
 #include <QTest>
 #include <QTimer>
 
@@ -202,11 +201,12 @@ void TestDrawScreen::initTestCase()
 {
     // The offscreen platform cannot fade or raise a window and says so at every step of the
     // notification's fade; the window's own state is what the tests look at.
-    g_previousHandler = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
-        if (text.startsWith(QLatin1String("This plugin does not support")))
-            return;
-        g_previousHandler(type, context, text);
-    });
+    g_previousHandler =
+        qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &context, const QString &text) {
+            if (text.startsWith(QLatin1String("This plugin does not support")))
+                return;
+            g_previousHandler(type, context, text);
+        });
 }
 
 // The three prizes (2, 1), (5, 2), (1, 1): six rounds, eight winners, and the seventh start
@@ -215,7 +215,8 @@ void TestDrawScreen::wholeDrawByMouseAndKeyboard()
 {
     Installation inst;
     inst.db.addManyParticipants(30);
-    inst.db.addPrizes({{"一等奖", "2", "1", "电视", ""}, {"二等奖", "5", "2", "冰箱", ""}, {"三等奖", "1", "1", "手机", ""}});
+    inst.db.addPrizes(
+        {{"一等奖", "2", "1", "电视", ""}, {"二等奖", "5", "2", "冰箱", ""}, {"三等奖", "1", "1", "手机", ""}});
     ScriptedDialogs dialogs;
     FakeSoundPlayer sounds;
     MainWindow w(*inst.connection);
@@ -277,7 +278,8 @@ void TestDrawScreen::wholeDrawByMouseAndKeyboard()
             QVERIFY(notification(s)->isVisible());
             log = now;
             marked += rows;
-            QCOMPARE(inst.db.column("select count(*) from Tab_CJ where ZT = '1'"), QStringList{QString::number(marked)});
+            QCOMPARE(inst.db.column("select count(*) from Tab_CJ where ZT = '1'"),
+                     QStringList{QString::number(marked)});
         }
         QCOMPARE(sounds.requests.size(), 12);
         QCOMPARE(dialogs.messages.size(), 0);
@@ -296,7 +298,8 @@ void TestDrawScreen::wholeDrawByMouseAndKeyboard()
     QCOMPARE(gridColumn(resultGrid(w), 0), (QStringList{"1", "2", "3", "4", "5", "6", "7", "8"}));
     QCOMPARE(gridColumn(resultGrid(w), 1),
              (QStringList{"一等奖", "一等奖", "二等奖", "二等奖", "二等奖", "二等奖", "二等奖", "三等奖"}));
-    QCOMPARE(gridColumn(resultGrid(w), 2), (QStringList{"电视", "电视", "冰箱", "冰箱", "冰箱", "冰箱", "冰箱", "手机"}));
+    QCOMPARE(gridColumn(resultGrid(w), 2),
+             (QStringList{"电视", "电视", "冰箱", "冰箱", "冰箱", "冰箱", "冰箱", "手机"}));
     QStringList tels, names;
     for (const WinnerEntry &e : log) {
         tels << e.number;
@@ -367,7 +370,9 @@ void TestDrawScreen::popupCommands()
     QCOMPARE(startAction(s)->text(), QStringLiteral("开始"));
     QCOMPARE(stopAction(s)->text(), QStringLiteral("停止"));
     QCOMPARE(exitAction(s)->text(), QStringLiteral("退出"));
-    auto states = [&] { return QList<bool>{startAction(s)->isEnabled(), stopAction(s)->isEnabled(), exitAction(s)->isEnabled()}; };
+    auto states = [&] {
+        return QList<bool>{startAction(s)->isEnabled(), stopAction(s)->isEnabled(), exitAction(s)->isEnabled()};
+    };
     QCOMPARE(states(), (QList<bool>{true, false, true}));
 
     // The right button opens the popup over the background and over a tile.
@@ -400,11 +405,16 @@ void TestDrawScreen::roundRows_data()
     QTest::addColumn<QString>("quantity");
     QTest::addColumn<QString>("rs");
     QTest::addColumn<QList<int>>("rounds"); // rows of each round; -1: refused
-    QTest::newRow("ten rows") << "10" << "10" << QList<int>{10};
-    QTest::newRow("three rows") << "3" << "5" << QList<int>{3};
-    QTest::newRow("eleven rows refused") << "11" << "11" << QList<int>{-1, -1};
-    QTest::newRow("ten, then a remainder of one") << "21" << "10" << QList<int>{10, 10, 1};
-    QTest::newRow("rows of eleven, refused before counting") << "12" << "11" << QList<int>{-1};
+    QTest::newRow("ten rows") << "10"
+                              << "10" << QList<int>{10};
+    QTest::newRow("three rows") << "3"
+                                << "5" << QList<int>{3};
+    QTest::newRow("eleven rows refused") << "11"
+                                         << "11" << QList<int>{-1, -1};
+    QTest::newRow("ten, then a remainder of one") << "21"
+                                                  << "10" << QList<int>{10, 10, 1};
+    QTest::newRow("rows of eleven, refused before counting") << "12"
+                                                             << "11" << QList<int>{-1};
 }
 
 void TestDrawScreen::roundRows()
@@ -427,7 +437,8 @@ void TestDrawScreen::roundRows()
         if (rows < 0) {
             QCOMPARE(dialogs.messages.size(), 1);
             const QString text = dialogs.messages.first().text;
-            QVERIFY2(text.contains(QStringLiteral("“特等奖”这一轮要抽11人")) && text.contains(QStringLiteral("最多抽10人")),
+            QVERIFY2(text.contains(QStringLiteral("“特等奖”这一轮要抽11人")) &&
+                         text.contains(QStringLiteral("最多抽10人")),
                      qPrintable(text));
             QCOMPARE(dialogs.messages.first().caption, QStringLiteral("提示!"));
             QVERIFY(dialogs.messages.first().icon == Dialogs::Icon::Warning);
@@ -495,9 +506,12 @@ void TestDrawScreen::showTileRow_data()
     QTest::addColumn<int>("row");
     QTest::addColumn<QString>("text");
     QTest::addColumn<QStringList>("captions"); // the row's tiles
-    QTest::newRow("masked number") << 0 << "1380***0001" << QStringList{"1", "3", "8", "0", "*", "*", "*", "0", "0", "0", "1"};
-    QTest::newRow("seven characters") << 2 << "abcd***" << QStringList{"a", "b", "c", "d", "*", "*", "*", "", "", "", ""};
-    QTest::newRow("longer than a row") << 9 << " 13800000001" << QStringList{" ", "1", "3", "8", "0", "0", "0", "0", "0", "0", "0"};
+    QTest::newRow("masked number") << 0 << "1380***0001"
+                                   << QStringList{"1", "3", "8", "0", "*", "*", "*", "0", "0", "0", "1"};
+    QTest::newRow("seven characters") << 2 << "abcd***"
+                                      << QStringList{"a", "b", "c", "d", "*", "*", "*", "", "", "", ""};
+    QTest::newRow("longer than a row") << 9 << " 13800000001"
+                                       << QStringList{" ", "1", "3", "8", "0", "0", "0", "0", "0", "0", "0"};
     QTest::newRow("empty") << 1 << "" << QStringList(11, QString());
     QTest::newRow("the lone eleventh row") << 10 << "13800000001" << QStringList{"1"};
 }
@@ -533,9 +547,12 @@ void TestDrawScreen::tilesAndScreen()
     QVERIFY(QTest::qWaitForWindowActive(&s));
     QCOMPARE(dialogs.messages.size(), 0); // the tile face was found
     QCOMPARE(tiles(s).size(), 111);
-    struct Expect { int index, left, top; };
-    for (const Expect &e : {Expect{0, 20, 100}, Expect{10, 440, 100}, Expect{11, 20, 142}, Expect{109, 440, 478},
-                            Expect{110, 20, 520}}) {
+    struct Expect
+    {
+        int index, left, top;
+    };
+    for (const Expect &e :
+         {Expect{0, 20, 100}, Expect{10, 440, 100}, Expect{11, 20, 142}, Expect{109, 440, 478}, Expect{110, 20, 520}}) {
         const DigitTile *t = tiles(s).at(e.index);
         QCOMPARE(t->index(), e.index);
         QCOMPARE(t->pos(), QPoint(e.left, e.top));
@@ -583,12 +600,17 @@ void TestDrawScreen::settingsUsed_data()
     QTest::addColumn<QString>("winMusic");
     QTest::addColumn<QString>("error");
     const QSize builtIn(2130, 1599);
-    QTest::newRow("no settings") << QString() << builtIn << "%1/start.wav" << "end.wav" << QString();
-    QTest::newRow("blanks only") << "[System]\r\nPicture=   \r\nCJMusic= \r\nZJMusic=\t\r\n" << builtIn << "%1/start.wav"
+    QTest::newRow("no settings") << QString() << builtIn << "%1/start.wav"
                                  << "end.wav" << QString();
-    QTest::newRow("all set") << "[System]\r\nPicture=%1\r\nCJMusic=/srv/roll.wav\r\nZJMusic=win.wav\r\n" << QSize(64, 48)
-                             << "/srv/roll.wav" << "win.wav" << QString();
-    QTest::newRow("picture missing") << "[System]\r\nPicture=/srv/none.jpg\r\n" << builtIn << "%1/start.wav" << "end.wav"
+    QTest::newRow("blanks only") << "[System]\r\nPicture=   \r\nCJMusic= \r\nZJMusic=\t\r\n"
+                                 << builtIn << "%1/start.wav"
+                                 << "end.wav" << QString();
+    QTest::newRow("all set") << "[System]\r\nPicture=%1\r\nCJMusic=/srv/roll.wav\r\nZJMusic=win.wav\r\n"
+                             << QSize(64, 48) << "/srv/roll.wav"
+                             << "win.wav" << QString();
+    QTest::newRow("picture missing") << "[System]\r\nPicture=/srv/none.jpg\r\n"
+                                     << builtIn << "%1/start.wav"
+                                     << "end.wav"
                                      << "Cannot load the picture \"/srv/none.jpg\"";
 }
 

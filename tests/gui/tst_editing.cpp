@@ -3,7 +3,6 @@
 // the real window (button clicks, keys typed into the cells) and checks grid and table.
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
-
 #include "core/base/Text.h"
 #include "core/data/Database.h"
 #include "gui/app/MainWindow.h"
@@ -11,17 +10,16 @@
 #include "gui/ui/GridView.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
 #include <QApplication>
 #include <QFile>
 #include <QLineEdit>
-#include <QAction>
 #include <QPushButton>
-#include <QTableView>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTest>
 
 #include <memory>
-
 #include <sqlite3.h>
 
 namespace {
@@ -460,14 +458,14 @@ void TestEditing::keyboardEntrySurvivesRestart_data()
 
     // Tab moves from cell to cell, Enter in the last column adds the next row. In the
     // participant grid each cell is in edit mode as soon as it is current.
-    QTest::newRow("participants")
-        << Page::Participants
-        << QStringLiteral("13800000001\t张三\t 技术部 \n13800000002\t李四\t\n13800000003\t王五\t\n")
-        << QStringList{QStringLiteral("1|13800000001|张三|技术部"), QStringLiteral("2|13800000002|李四|"),
-                       QStringLiteral("3|13800000003|王五|")};
+    QTest::newRow("participants") << Page::Participants
+                                  << QStringLiteral(
+                                         "13800000001\t张三\t 技术部 \n13800000002\t李四\t\n13800000003\t王五\t\n")
+                                  << QStringList{QStringLiteral("1|13800000001|张三|技术部"),
+                                                 QStringLiteral("2|13800000002|李四|"),
+                                                 QStringLiteral("3|13800000003|王五|")};
     // In the prize grid typing opens the editor, Tab carries the editing to the next cell.
-    QTest::newRow("prizes") << Page::Prizes
-                            << QStringLiteral("一等奖\t1\t1\t电脑\t 无 \n二等奖\t2\t2\t手机\t\n")
+    QTest::newRow("prizes") << Page::Prizes << QStringLiteral("一等奖\t1\t1\t电脑\t 无 \n二等奖\t2\t2\t手机\t\n")
                             << QStringList{QStringLiteral("1|一等奖|1|1|电脑|无"),
                                            QStringLiteral("2|二等奖|2|2|手机|")};
 }
@@ -506,9 +504,8 @@ void TestEditing::blanksShownButStoredTrimmed_data()
         // The ideographic space is not a blank to the store.
         QTest::addRow("%s, ideographic space kept", pageName(page))
             << page << 2 << QStringLiteral(" \u3000备注\u3000 ") << QStringLiteral("\u3000备注\u3000");
-        QTest::addRow("%s, quotes", pageName(page))
-            << page << int(info(page).fields.size()) << QStringLiteral(" \"VIP\" 'A' ")
-            << QStringLiteral("\"VIP\" 'A'");
+        QTest::addRow("%s, quotes", pageName(page)) << page << int(info(page).fields.size())
+                                                    << QStringLiteral(" \"VIP\" 'A' ") << QStringLiteral("\"VIP\" 'A'");
     }
 }
 
@@ -546,9 +543,8 @@ void TestEditing::commentCarryOver_data()
         << QStringList{QStringLiteral("1,3=139"), QStringLiteral("2,2=Name")} << QStringList{c1, start, c3}
         << QStringList{c1, start, c3};
     QTest::newRow("comment of row 1 reaches row 2 with the phone of row 3")
-        << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("1,3=139")} << QStringList{QStringLiteral("VIP"),
-                                                                                        QStringLiteral("VIP"), c3}
-        << QStringList{QStringLiteral("VIP"), c2, c3};
+        << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("1,3=139")}
+        << QStringList{QStringLiteral("VIP"), QStringLiteral("VIP"), c3} << QStringList{QStringLiteral("VIP"), c2, c3};
     QTest::newRow("comment of row 1 written back by the phone of row 2")
         << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("1,2=139")}
         << QStringList{QStringLiteral("VIP"), c2, c3} << QStringList{QStringLiteral("VIP"), c2, c3};
@@ -557,9 +553,8 @@ void TestEditing::commentCarryOver_data()
         << QStringList{QStringLiteral(" VIP "), QStringLiteral(" VIP "), c3}
         << QStringList{QStringLiteral("VIP"), QStringLiteral("VIP"), c3};
     QTest::newRow("name edits carry nothing")
-        << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("2,3=Name")} << QStringList{QStringLiteral("VIP"), c2,
-                                                                                           c3}
-        << QStringList{QStringLiteral("VIP"), c2, c3};
+        << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("2,3=Name")}
+        << QStringList{QStringLiteral("VIP"), c2, c3} << QStringList{QStringLiteral("VIP"), c2, c3};
 }
 
 void TestEditing::commentCarryOver()

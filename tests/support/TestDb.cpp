@@ -95,8 +95,8 @@ void TestDb::addManyParticipants(int n)
 
 void TestDb::addPrizes(const QList<QStringList> &rows)
 {
-    insertRows(dbFile(), "insert into Tab_Set(xh, name, quantity, rs, jp, comment) values(?, ?, ?, ?, ?, ?)",
-               "Tab_Set", rows);
+    insertRows(dbFile(), "insert into Tab_Set(xh, name, quantity, rs, jp, comment) values(?, ?, ?, ?, ?, ?)", "Tab_Set",
+               rows);
 }
 
 QStringList TestDb::column(const QString &sql)

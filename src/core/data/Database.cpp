@@ -171,8 +171,7 @@ void Statement::checkValueCount(int count) const
 Statement &Statement::bind(int index, const QString &value)
 {
     if (sqlite3_bind_text16(m_statement, index, value.utf16(), int(value.size() * qsizetype(sizeof(char16_t))),
-                            SQLITE_TRANSIENT)
-        != SQLITE_OK)
+                            SQLITE_TRANSIENT) != SQLITE_OK)
         fail();
     return *this;
 }

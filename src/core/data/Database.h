@@ -18,7 +18,7 @@ class Database final
 {
 public:
     enum class OpenMode {
-        ExistingFile, ///< a missing file is an error, never a new empty database
+        ExistingFile,    ///< a missing file is an error, never a new empty database
         CreateIfMissing, ///< a missing file is created with the current schema
     };
 
@@ -88,8 +88,7 @@ public:
     Statement &bind(int index, int value) { return bind(index, qint64(value)); }
     Statement &bindNull(int index);
     /// Binds every value in order; their number must match the statement's.
-    template<typename... Values>
-    Statement &bindAll(const Values &...values)
+    template <typename... Values> Statement &bindAll(const Values &...values)
     {
         checkValueCount(int(sizeof...(values)));
         int index = 0;

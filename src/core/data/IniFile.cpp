@@ -96,8 +96,7 @@ QString IniFile::value(const QString &section, const QString &key) const
         if (!inSection || !splitEntry(line, &k, &v) || k.compare(key, Qt::CaseInsensitive) != 0)
             continue;
         v = stripBlanks(v);
-        if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\''))
-            && v.back() == v.front())
+        if (v.size() >= 2 && (v.front() == QLatin1Char('"') || v.front() == QLatin1Char('\'')) && v.back() == v.front())
             v = v.mid(1, v.size() - 2);
         return v.left(MaxValueLength);
     }

@@ -14,8 +14,8 @@ QList<Participant> rowsOf(const SheetData &sheet)
     constexpr int CommentColumn = 4;
     int last = 1;
     for (int r = sheet.rowCount(); r >= 2; --r) {
-        if (!Text::isBlank(sheet.cell(r, PhoneColumn)) || !Text::isBlank(sheet.cell(r, NameColumn))
-            || !Text::isBlank(sheet.cell(r, CommentColumn))) {
+        if (!Text::isBlank(sheet.cell(r, PhoneColumn)) || !Text::isBlank(sheet.cell(r, NameColumn)) ||
+            !Text::isBlank(sheet.cell(r, CommentColumn))) {
             last = r;
             break;
         }

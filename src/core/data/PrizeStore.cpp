@@ -29,8 +29,8 @@ void PrizeStore::save(int serial, const Prize &p)
 {
     const auto write = [&] {
         return Statement(m_db, Sql::SavePrize)
-            .bindAll(Text::trimmed(p.name), Text::trimmed(p.quantity), Text::trimmed(p.perRound),
-                     Text::trimmed(p.item), Text::trimmed(p.comment), serial)
+            .bindAll(Text::trimmed(p.name), Text::trimmed(p.quantity), Text::trimmed(p.perRound), Text::trimmed(p.item),
+                     Text::trimmed(p.comment), serial)
             .execute();
     };
     if (write() > 0)

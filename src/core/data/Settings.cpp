@@ -43,8 +43,8 @@ DrawScreenSettings DrawScreenSettings::from(const Settings &settings)
 {
     DrawScreenSettings s;
     s.picture = Text::isBlank(settings.backgroundPicture) ? QString() : settings.backgroundPicture;
-    s.drawMusic = Text::isBlank(settings.drawMusic) ? AppPaths::exeDir() + QStringLiteral("/start.wav")
-                                                    : settings.drawMusic;
+    s.drawMusic =
+        Text::isBlank(settings.drawMusic) ? AppPaths::exeDir() + QStringLiteral("/start.wav") : settings.drawMusic;
     // Relative on purpose: the win music is looked for in the current directory.
     s.winMusic = Text::isBlank(settings.winMusic) ? QStringLiteral("end.wav") : settings.winMusic;
     return s;

@@ -31,8 +31,7 @@ inline constexpr char MoveParticipantsUp[] = "update Tab_CJ set xh = xh - 1 wher
 /// The import writes each row with its serial and texts at once.
 inline constexpr char ImportParticipant[] = "insert into Tab_CJ(xh, Tel, Name, Comment) values(?, ?, ?, ?)";
 inline constexpr char PurgeParticipantsWithoutPhone[] = "delete from Tab_CJ where (Tel is null) or (Tel = '')";
-inline constexpr char ParticipantSerialShape[] =
-    "select count(*), count(distinct xh), min(xh), max(xh) from Tab_CJ";
+inline constexpr char ParticipantSerialShape[] = "select count(*), count(distinct xh), min(xh), max(xh) from Tab_CJ";
 inline constexpr char RenumberParticipants[] =
     "update Tab_CJ set xh = r.n from (select rowid as id, row_number() over (order by xh, rowid) as n"
     " from Tab_CJ) as r where Tab_CJ.rowid = r.id and Tab_CJ.xh is not r.n";

@@ -41,8 +41,7 @@ void DrawEngine::startRound(int roundRows)
     m_roundRows = qMin(roundRows, int(RollWorker::MaxRoundRows));
     m_roundPrize = m_schedule.roundPrizeNumber();
     m_revealDue = m_roundRows > 0;
-    m_worker = std::make_unique<RollWorker>(m_db.fileName(), m_roundRows, m_lastShown.data(), m_surface,
-                                            m_keySource());
+    m_worker = std::make_unique<RollWorker>(m_db.fileName(), m_roundRows, m_lastShown.data(), m_surface, m_keySource());
     m_worker->start();
 }
 
@@ -93,8 +92,8 @@ void DrawEngine::record()
             continue;
         recorded.insert(number);
         m_winnerLog.append({number, m_roundPrize});
-        m_surface->addNotificationLine(number + QStringLiteral("      ") + ParticipantStore(m_db).nameOf(number)
-                                       + QLatin1Char('\r'));
+        m_surface->addNotificationLine(number + QStringLiteral("      ") + ParticipantStore(m_db).nameOf(number) +
+                                       QLatin1Char('\r'));
         store.markDrawn(number);
     }
 }

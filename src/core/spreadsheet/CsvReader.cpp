@@ -1,9 +1,9 @@
 #include "core/spreadsheet/CsvReader.h"
 
-#include "core/spreadsheet/SheetIo.h"
 #include "core/base/Error.h"
 #include "core/base/Files.h"
 #include "core/base/Gbk.h"
+#include "core/spreadsheet/SheetIo.h"
 
 #include <QFile>
 #include <QStringDecoder>

@@ -3,7 +3,6 @@
 #include "core/base/Error.h"
 #include "core/base/Files.h"
 
-
 #include <algorithm>
 
 namespace {
@@ -40,8 +39,8 @@ void SheetData::setCell(int row, int column, const QString &text)
         return;
     if (qsizetype(m_cells.size()) >= MaxCells) {
         throw Error(QStringLiteral("The file %1 has more than %2 cells; this program reads smaller sheets only.")
-                          .arg(Files::displayPath(m_sourcePath))
-                          .arg(MaxCells));
+                        .arg(Files::displayPath(m_sourcePath))
+                        .arg(MaxCells));
     }
     if (!m_cells.empty() && m_sorted) {
         const Entry &last = m_cells.back();

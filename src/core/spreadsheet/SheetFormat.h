@@ -7,9 +7,9 @@
 
 /// The spreadsheet file formats the import reads and the exports write.
 enum class SheetFormat {
-    Xls, ///< Excel 97-2003 workbook (BIFF8 in an OLE2 container)
+    Xls,  ///< Excel 97-2003 workbook (BIFF8 in an OLE2 container)
     Xlsx, ///< Office Open XML workbook
-    Csv, ///< comma-separated text
+    Csv,  ///< comma-separated text
 };
 
 namespace SheetFormats {

@@ -2,17 +2,15 @@
 
 #include "core/base/Error.h"
 #include "core/base/Files.h"
+#include "core/spreadsheet/Ole2File.h"
 
 #include <QDir>
 #include <QFile>
 
-#include "core/spreadsheet/Ole2File.h"
-
-#include <gsf/gsf-utils.h>
-
 #include <charconv>
-#include <cstring>
 #include <cmath>
+#include <cstring>
+#include <gsf/gsf-utils.h>
 #include <mutex>
 
 namespace SheetIo {
@@ -54,8 +52,8 @@ Signature sniffBytes(const char *data, qsizetype size)
         return Signature::Empty;
     if (size >= 8 && memcmp(data, ole2, 8) == 0)
         return Signature::Ole2;
-    if (size >= 4 && data[0] == 'P' && data[1] == 'K'
-        && ((data[2] == 3 && data[3] == 4) || (data[2] == 5 && data[3] == 6)))
+    if (size >= 4 && data[0] == 'P' && data[1] == 'K' &&
+        ((data[2] == 3 && data[3] == 4) || (data[2] == 5 && data[3] == 6)))
         return Signature::Zip;
     return Signature::Other;
 }
@@ -107,8 +105,8 @@ void throwEmpty(const QString &path)
 void throwProtected(const QString &path)
 {
     throw Error(QStringLiteral("The file %1 is password-protected. Open it in the spreadsheet program, remove the "
-                                 "password, save it and import it again.")
-                      .arg(Files::displayPath(path)));
+                               "password, save it and import it again.")
+                    .arg(Files::displayPath(path)));
 }
 
 void ensureGsf()

@@ -44,8 +44,7 @@ struct GObjectUnref
 {
     void operator()(void *object) const;
 };
-template<typename T>
-using GPtr = std::unique_ptr<T, GObjectUnref>;
+template <typename T> using GPtr = std::unique_ptr<T, GObjectUnref>;
 
 /// Owns the GError a libgsf call may set; message() gives its text.
 class GErrorHolder final

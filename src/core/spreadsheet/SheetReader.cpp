@@ -1,12 +1,12 @@
 #include "core/spreadsheet/SheetReader.h"
 
+#include "core/base/Error.h"
+#include "core/base/Files.h"
 #include "core/spreadsheet/CsvReader.h"
 #include "core/spreadsheet/SheetIo.h"
 #include "core/spreadsheet/XlsReader.h"
 #include "core/spreadsheet/XlsxPackage.h"
 #include "core/spreadsheet/XlsxReader.h"
-#include "core/base/Error.h"
-#include "core/base/Files.h"
 
 #include <QFileInfo>
 
@@ -15,14 +15,14 @@ namespace {
 [[noreturn]] void throwMismatch(const QString &path, const QString &what, const QString &advice)
 {
     throw Error(QStringLiteral("The file %1 is %2, although its name ends in .%3. %4")
-                      .arg(Files::displayPath(path), what, QFileInfo(path).suffix(), advice));
+                    .arg(Files::displayPath(path), what, QFileInfo(path).suffix(), advice));
 }
 
 [[noreturn]] void throwNotSpreadsheet(const QString &path)
 {
     throw Error(QStringLiteral("The file %1 is not a spreadsheet: it is neither an Excel workbook (.xls, .xlsx) "
-                                 "nor a CSV text file.")
-                      .arg(Files::displayPath(path)));
+                               "nor a CSV text file.")
+                    .arg(Files::displayPath(path)));
 }
 
 SheetData readOle2(const QString &path)

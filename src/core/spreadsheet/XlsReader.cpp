@@ -1,11 +1,11 @@
 #include "core/spreadsheet/XlsReader.h"
 
-#include "core/spreadsheet/BiffRecords.h"
-#include "core/spreadsheet/Ole2File.h"
-#include "core/spreadsheet/SheetIo.h"
 #include "core/base/Error.h"
 #include "core/base/Files.h"
 #include "core/base/Gbk.h"
+#include "core/spreadsheet/BiffRecords.h"
+#include "core/spreadsheet/Ole2File.h"
+#include "core/spreadsheet/SheetIo.h"
 
 #include <QFile>
 #include <QtEndian>
@@ -226,8 +226,8 @@ private:
         const quint16 version = qFromLittleEndian<quint16>(bof.data);
         if (version != 0x0600 && version != 0x0500) {
             throw Error(QStringLiteral("The file %1 is in a format of Excel older than Excel 5.0, which this program "
-                                         "cannot read. Save it as .xls (97-2003) or .xlsx.")
-                              .arg(Files::displayPath(m_path)));
+                                       "cannot read. Save it as .xls (97-2003) or .xlsx.")
+                            .arg(Files::displayPath(m_path)));
         }
         m_biff8 = version == 0x0600;
         qint64 sheetOffset = -1;
@@ -347,7 +347,7 @@ private:
         const Record bof = m_records.next();
         if (bof.type != RecBof)
             m_records.fail(QStringLiteral("the worksheet cannot be found"));
-        int depth = 1; // charts embedded in the sheet come as nested BOF ... EOF blocks
+        int depth = 1;                         // charts embedded in the sheet come as nested BOF ... EOF blocks
         const uchar *pendingFormula = nullptr; // a formula whose text result follows in STRING
         while (depth > 0) {
             const Record r = m_records.next();
@@ -466,7 +466,7 @@ SheetData read(const QString &path)
         SheetIo::throwProtected(path);
     case SheetIo::Ole2Kind::OtherDocument:
         throw Error(QStringLiteral("The file %1 is an Office document but not an Excel workbook.")
-                          .arg(Files::displayPath(path)));
+                        .arg(Files::displayPath(path)));
     default:
         break;
     }

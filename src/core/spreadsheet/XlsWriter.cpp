@@ -14,7 +14,7 @@ namespace {
 
 using namespace Biff;
 
-constexpr quint16 cellXf = 15; // the one cell format, after the 15 style formats
+constexpr quint16 cellXf = 15;     // the one cell format, after the 15 style formats
 constexpr quint16 textFormat = 49; // built-in number format "@"
 
 class Stream
@@ -67,10 +67,10 @@ public:
     void bof(quint16 kind)
     {
         const qsizetype at = beginRecord(RecBof);
-        u16(0x0600); // BIFF8
-        u16(kind); // 0x0005 workbook globals, 0x0010 worksheet
-        u16(0x0DBB); // build
-        u16(0x07CC); // year
+        u16(0x0600);     // BIFF8
+        u16(kind);       // 0x0005 workbook globals, 0x0010 worksheet
+        u16(0x0DBB);     // build
+        u16(0x07CC);     // year
         u32(0x00000000); // file history
         u32(0x00000006); // lowest version that can read the file
         endRecord(at);
@@ -103,14 +103,14 @@ void writeGlobalsHead(Stream &s)
     // Excel expects fonts 0 to 3 (index 4 is never used); all are the same plain font.
     for (int i = 0; i < 4; ++i) {
         at = s.beginRecord(RecFont);
-        s.u16(220); // 11 points
-        s.u16(0); // no attributes
+        s.u16(220);    // 11 points
+        s.u16(0);      // no attributes
         s.u16(0x7FFF); // automatic colour
-        s.u16(400); // normal weight
-        s.u16(0); // no super/subscript
-        s.u8(0); // no underline
-        s.u8(0); // family
-        s.u8(134); // GB2312 character set
+        s.u16(400);    // normal weight
+        s.u16(0);      // no super/subscript
+        s.u8(0);       // no underline
+        s.u8(0);       // family
+        s.u8(134);     // GB2312 character set
         s.u8(0);
         s.shortString(QStringLiteral("宋体"));
         s.endRecord(at);
@@ -122,12 +122,12 @@ void writeGlobalsHead(Stream &s)
         at = s.beginRecord(RecXf);
         s.u16(0); // font
         s.u16(style ? 0 : textFormat);
-        s.u16(style ? 0xFFF5 : 0x0001); // style: parent none, locked; cell: parent 0, locked
-        s.u8(0x20); // bottom aligned
-        s.u8(0); // no rotation
-        s.u8(0); // no indent
+        s.u16(style ? 0xFFF5 : 0x0001);              // style: parent none, locked; cell: parent 0, locked
+        s.u8(0x20);                                  // bottom aligned
+        s.u8(0);                                     // no rotation
+        s.u8(0);                                     // no indent
         s.u8(style ? (i == 0 ? 0x00 : 0xF4) : 0x04); // attributes that differ from the parent
-        s.u32(0); // no borders
+        s.u32(0);                                    // no borders
         s.u32(0);
         s.u16(0x20C0); // default pattern colours 64 and 65
         s.endRecord(at);
@@ -135,7 +135,7 @@ void writeGlobalsHead(Stream &s)
 
     at = s.beginRecord(RecStyle);
     s.u16(0x8000); // built-in style on format 0
-    s.u8(0); // "Normal"
+    s.u8(0);       // "Normal"
     s.u8(0xFF);
     s.endRecord(at);
 }
@@ -225,8 +225,8 @@ QByteArray XlsWriter::workbookStream() const
 
     const qsizetype boundSheet = s.beginRecord(RecBoundSheet);
     s.u32(0); // position of the sheet's BOF, patched below
-    s.u8(0); // visible
-    s.u8(0); // worksheet
+    s.u8(0);  // visible
+    s.u8(0);  // worksheet
     s.shortString(QStringLiteral("Sheet1"));
     s.endRecord(boundSheet);
 
@@ -258,9 +258,9 @@ QByteArray XlsWriter::workbookStream() const
     }
     at = s.beginRecord(RecWindow2);
     s.u16(0x06B6); // grid lines, headers, zeros, default header colour, outline, selected
-    s.u16(0); // top row
-    s.u16(0); // left column
-    s.u32(64); // header colour
+    s.u16(0);      // top row
+    s.u16(0);      // left column
+    s.u32(64);     // header colour
     s.u16(0);
     s.u16(0);
     s.u32(0);

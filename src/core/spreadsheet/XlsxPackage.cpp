@@ -75,8 +75,8 @@ XmlPartReader::XmlPartReader(const XlsxPackage &package, SheetIo::GPtr<GsfInput>
     m_remaining = gsf_input_size(m_input.get());
     if (m_remaining > XlsxPackage::MaxPartSize) {
         throw Error(QStringLiteral("The file %1 is too large to import (its part %2 unpacks to more than %3 MB).")
-                          .arg(Files::displayPath(package.path()), partName)
-                          .arg(XlsxPackage::MaxPartSize / (1024 * 1024)));
+                        .arg(Files::displayPath(package.path()), partName)
+                        .arg(XlsxPackage::MaxPartSize / (1024 * 1024)));
     }
 }
 

@@ -1,8 +1,8 @@
 #include "core/spreadsheet/XlsxReader.h"
 
-#include "core/spreadsheet/XlsxPackage.h"
 #include "core/base/Error.h"
 #include "core/base/Files.h"
+#include "core/spreadsheet/XlsxPackage.h"
 
 #include <charconv>
 #include <vector>
@@ -291,8 +291,8 @@ SheetData read(const QString &path)
     if (!package.hasPart(workbookPart)) {
         if (package.hasPart(QStringLiteral("content.xml")) && package.hasPart(QStringLiteral("mimetype"))) {
             throw Error(QStringLiteral("The file %1 is an OpenDocument spreadsheet (.ods), not an .xlsx workbook. "
-                                         "Save it as .xlsx or .xls and import it again.")
-                              .arg(Files::displayPath(path)));
+                                       "Save it as .xlsx or .xls and import it again.")
+                            .arg(Files::displayPath(path)));
         }
         SheetIo::throwCorrupt(path, formatName, QStringLiteral("no workbook inside"));
     }

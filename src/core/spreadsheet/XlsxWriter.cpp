@@ -54,8 +54,8 @@ QString XlsxWriter::encodeEscapes(const QString &text)
     QString out;
     qsizetype from = 0;
     for (; at >= 0; at = text.indexOf(u"_x", at + 1)) {
-        if (at + 7 > text.size() || text[at + 6] != u'_' || !isHex(text[at + 2]) || !isHex(text[at + 3])
-            || !isHex(text[at + 4]) || !isHex(text[at + 5]))
+        if (at + 7 > text.size() || text[at + 6] != u'_' || !isHex(text[at + 2]) || !isHex(text[at + 3]) ||
+            !isHex(text[at + 4]) || !isHex(text[at + 5]))
             continue;
         out += QStringView(text).mid(from, at - from);
         out += QStringLiteral("_x005F_");
@@ -73,9 +73,9 @@ void XlsxWriter::doWriteCell(int row, int column, const QString &text)
                                                 encodeEscapes(text).toUtf8().constData(), nullptr);
     if (rc != LXW_NO_ERROR) {
         throw Error(QStringLiteral("Cannot write row %1, column %2 of %3: %4")
-                          .arg(row)
-                          .arg(column)
-                          .arg(QDir::toNativeSeparators(path()), QString::fromUtf8(lxw_strerror(rc))));
+                        .arg(row)
+                        .arg(column)
+                        .arg(QDir::toNativeSeparators(path()), QString::fromUtf8(lxw_strerror(rc))));
     }
 }
 

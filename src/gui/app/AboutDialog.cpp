@@ -38,9 +38,8 @@ AboutDialog::AboutDialog(QWidget *parent)
     body->setWordWrap(true);
     body->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     body->setTextFormat(Qt::RichText);
-    body->setText(QStringLiteral(
-        "<p><b>Kestrano抽奖软件</b> 1.0</p>"
-        "<p>为企业和机构的年会、庆典等活动提供电脑抽奖：录入或导入参选人手机号码，设置奖项，"
-        "全屏滚动号码抽取中奖者，保证每个号码只中奖一次。</p>"
-        "<p>使用中的问题和建议，请联系本软件的开发团队 Kestrano。</p>"));
+    body->setText(QStringLiteral("<p><b>Kestrano抽奖软件</b> 1.0</p>"
+                                 "<p>为企业和机构的年会、庆典等活动提供电脑抽奖：录入或导入参选人手机号码，设置奖项，"
+                                 "全屏滚动号码抽取中奖者，保证每个号码只中奖一次。</p>"
+                                 "<p>使用中的问题和建议，请联系本软件的开发团队 Kestrano。</p>"));
 }

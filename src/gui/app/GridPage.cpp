@@ -37,8 +37,7 @@ GridPage::~GridPage()
     m_view->disconnect(this);
 }
 
-QPushButton *GridPage::addButton(const QString &caption, int left, int width, const char *icon,
-                                     const char *objectName)
+QPushButton *GridPage::addButton(const QString &caption, int left, int width, const char *icon, const char *objectName)
 {
     auto *button = new QPushButton(QIcon(QString::fromLatin1(icon)), caption, m_panel);
     button->setObjectName(QString::fromLatin1(objectName));
@@ -101,11 +100,17 @@ void GridPage::deleteCurrentRow()
         m_view->setCurrentCell(qMin(row, m_model->rowCount() - 1), column);
 }
 
-void GridPage::addRecord(int) {}
+void GridPage::addRecord(int)
+{
+}
 
-void GridPage::saveRecord(int, const QStringList &) {}
+void GridPage::saveRecord(int, const QStringList &)
+{
+}
 
-void GridPage::removeRecord(int) {}
+void GridPage::removeRecord(int)
+{
+}
 
 void GridPage::editFinished(int row, int)
 {

@@ -40,7 +40,6 @@ const char *const HelpText =
     "   右键菜单可以开始、停止或退出。每个手机号码只能中奖一次。\n"
     "   退出抽奖画面后，\"抽奖结果\"页列出每个奖项的中奖者，可以导出到表格文件。\n";
 
-
 } // namespace
 
 MainWindow::MainWindow(Database &db, QWidget *parent)

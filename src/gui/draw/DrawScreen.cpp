@@ -34,7 +34,7 @@ QImage loadPicture(const QString &path)
     QImage image = reader.read();
     if (image.isNull())
         throw Error(QStringLiteral("Cannot load the picture \"%1\": %2")
-                          .arg(QDir::toNativeSeparators(path), reader.errorString()));
+                        .arg(QDir::toNativeSeparators(path), reader.errorString()));
     return image;
 }
 

@@ -30,8 +30,7 @@ void StretchedPicture::paintEvent(QPaintEvent *event)
         return;
     }
     if (m_scaled.size() != size())
-        m_scaled = QPixmap::fromImage(
-            m_picture.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
+        m_scaled = QPixmap::fromImage(m_picture.scaled(size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation));
     p.drawPixmap(event->rect(), m_scaled, event->rect());
 }
 

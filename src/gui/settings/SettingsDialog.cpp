@@ -99,8 +99,7 @@ SettingsDialog::SettingsDialog(QWidget *parent)
     QPushButton *browsePicture = button(pg, "browsePictureButton", QStringLiteral("浏览"), QRect(353, 20, 44, 22));
     label(pg, drawMusicCaption, 21, 57);
     m_drawMusicEdit = edit(pg, "drawMusicEdit", drawMusicCaption, 101, 54);
-    QPushButton *browseDrawMusic =
-        button(pg, "browseDrawMusicButton", QStringLiteral("浏览"), QRect(353, 53, 44, 22));
+    QPushButton *browseDrawMusic = button(pg, "browseDrawMusicButton", QStringLiteral("浏览"), QRect(353, 53, 44, 22));
     label(pg, winMusicCaption, 21, 89);
     m_winMusicEdit = edit(pg, "winMusicEdit", winMusicCaption, 101, 86);
     QPushButton *browseWinMusic = button(pg, "browseWinMusicButton", QStringLiteral("浏览"), QRect(353, 84, 44, 22));
@@ -117,8 +116,15 @@ SettingsDialog::SettingsDialog(QWidget *parent)
     ok->setDefault(true);
     QPushButton *cancel = button(pg, "cancelButton", QStringLiteral("取消"), QRect(234, 143, 75, 25));
 
-    QWidget *order[] = {ok, cancel, m_pictureEdit, browsePicture, m_drawMusicEdit, browseDrawMusic, m_winMusicEdit,
-                        browseWinMusic, m_speedBar};
+    QWidget *order[] = {ok,
+                        cancel,
+                        m_pictureEdit,
+                        browsePicture,
+                        m_drawMusicEdit,
+                        browseDrawMusic,
+                        m_winMusicEdit,
+                        browseWinMusic,
+                        m_speedBar};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     ok->setFocus();

@@ -17,8 +17,7 @@ public:
     virtual ~Dialogs() = default;
 
     /// Shows a modal message box; returns true when the answer was OK.
-    virtual bool message(QWidget *parent, const QString &text, const QString &caption, Icon icon,
-                         Buttons buttons) = 0;
+    virtual bool message(QWidget *parent, const QString &text, const QString &caption, Icon icon, Buttons buttons) = 0;
     /// An open-file dialog; returns the chosen path, or an empty text when cancelled.
     /// `filters` are name filters such as "*.xls"; `selectedFilter` receives the filter chosen.
     virtual QString openFileName(QWidget *parent, const QStringList &filters, QString *selectedFilter = nullptr) = 0;

@@ -42,8 +42,8 @@ DigitTile::DigitTile(int index, const QPixmap *face, const QFont *font, QWidget 
     Q_UNUSED(factoryInstalled);
     setFocusPolicy(Qt::StrongFocus);
     // The face covers the whole tile: nothing beneath needs painting first.
-    const bool covered = face && !face->isNull() && face->width() >= Size && face->height() >= Size
-                         && !face->hasAlphaChannel();
+    const bool covered =
+        face && !face->isNull() && face->width() >= Size && face->height() >= Size && !face->hasAlphaChannel();
     setAttribute(Qt::WA_OpaquePaintEvent, covered);
     setAttribute(Qt::WA_NoSystemBackground, covered);
     resize(0, Size);

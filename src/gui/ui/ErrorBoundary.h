@@ -18,8 +18,7 @@ QString displayText(const QString &text);
 void report(const std::exception &error);
 
 /// Runs a handler; an error it throws goes to report() instead of into Qt's event code.
-template<typename Fn>
-void guarded(Fn &&fn)
+template <typename Fn> void guarded(Fn &&fn)
 {
     try {
         fn();
@@ -31,7 +30,7 @@ void guarded(Fn &&fn)
 } // namespace ErrorBoundary
 
 /// Connects a signal to a handler of the receiver through the error boundary.
-template<typename Sender, typename Signal, typename Receiver, typename Method>
+template <typename Sender, typename Signal, typename Receiver, typename Method>
 void connectGuarded(Sender *sender, Signal signal, Receiver *receiver, Method method)
 {
     QObject::connect(sender, signal, receiver,

@@ -75,11 +75,10 @@ void GridView::setCurrentCell(int row, int column)
 
 void GridView::setAlwaysEdit(bool on)
 {
-    setEditTriggers(on ? (QAbstractItemView::CurrentChanged | QAbstractItemView::AnyKeyPressed
-                          | QAbstractItemView::DoubleClicked | QAbstractItemView::SelectedClicked
-                          | QAbstractItemView::EditKeyPressed)
-                       : (QAbstractItemView::DoubleClicked | QAbstractItemView::AnyKeyPressed
-                          | QAbstractItemView::EditKeyPressed));
+    setEditTriggers(
+        on ? (QAbstractItemView::CurrentChanged | QAbstractItemView::AnyKeyPressed | QAbstractItemView::DoubleClicked |
+              QAbstractItemView::SelectedClicked | QAbstractItemView::EditKeyPressed)
+           : (QAbstractItemView::DoubleClicked | QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed));
 }
 
 void GridView::keyPressEvent(QKeyEvent *event)
@@ -95,8 +94,7 @@ GridDelegate::GridDelegate(GridView *view)
 {
 }
 
-QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option,
-                                    const QModelIndex &index) const
+QWidget *GridDelegate::createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
     if (auto *edit = qobject_cast<QLineEdit *>(editor)) {
