@@ -52,6 +52,7 @@ public:
             m_loop.quit();
     }
     void showWarning(const QString &text, const QString &caption) override { m_target.showWarning(text, caption); }
+    void rollFailed(const QString &reason) override { m_target.rollFailed(reason); }
 
     int count = 0;
     QElapsedTimer clock; // from the first row on, so the pass's query does not count

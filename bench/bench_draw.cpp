@@ -24,6 +24,7 @@ class NoOpSink final : public RollSink
 public:
     void showTileRow(int, const QString &) override {}
     void showWarning(const QString &, const QString &) override {}
+    void rollFailed(const QString &) override {}
 };
 
 double threadCpuMillis()

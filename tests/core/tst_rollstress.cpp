@@ -139,6 +139,7 @@ public:
             worker->requestStop();
     }
     void showWarning(const QString &, const QString &) override {}
+    void rollFailed(const QString &) override {}
 
     RollWorker *worker = nullptr;
     int stopAt = 0;

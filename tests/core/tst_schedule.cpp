@@ -16,6 +16,8 @@ private slots:
     void startActions();
     void unreadablePlan_data();
     void unreadablePlan();
+    void planProblems_data();
+    void planProblems();
     void reopeningStartsAgain();
     void prizeNames();
 };
@@ -80,7 +82,6 @@ void TestSchedule::startActions()
         const QByteArray where = QByteArray("start action ") + QByteArray::number(i + 1);
         if (token == QLatin1String("END")) {
             QVERIFY2(schedule.isOver(), where);
-            QCOMPARE(schedule.nextRoundRows(), 0);
             continue;
         }
         QVERIFY2(!schedule.isOver(), where);
@@ -89,14 +90,10 @@ void TestSchedule::startActions()
         QCOMPARE(schedule.prizeName(shownPrize), QStringLiteral("奖%1").arg(shownPrize));
         const int prizeBefore = schedule.currentPrize();
         const int roundBefore = schedule.currentRound();
-        // Asking for the next round's rows counts nothing.
-        const int preview = schedule.nextRoundRows();
-        QCOMPARE(schedule.nextRoundRows(), preview);
         const RoundOutcome outcome = schedule.beginRound();
 
         if (token == QLatin1String("NQ")) {
             QVERIFY2(outcome == RoundOutcome::NoQuantity, where);
-            QCOMPARE(preview, 0);
             QCOMPARE(schedule.currentPrize(), prizeBefore);
             QCOMPARE(schedule.currentRound(), roundBefore);
             continue;
@@ -106,7 +103,6 @@ void TestSchedule::startActions()
         QCOMPARE(shownPrize, expected.at(0).toInt());
         QCOMPARE(schedule.roundPrizeNumber(), shownPrize);
         QCOMPARE(schedule.roundRows(), expected.at(1).toInt());
-        QCOMPARE(preview, schedule.roundRows());
         QCOMPARE(schedule.currentRound(), expected.at(2).toInt());
         QCOMPARE(schedule.currentPrize(), expected.at(3).toInt());
     }
@@ -143,6 +139,38 @@ void TestSchedule::unreadablePlan()
     QVERIFY(schedule.isOver());
     QVERIFY(schedule.plan().isEmpty());
     QVERIFY(schedule.beginRound() == RoundOutcome::NoQuantity);
+}
+
+// The whole plan is checked before anything is drawn; every prize that cannot be drawn is named.
+void TestSchedule::planProblems_data()
+{
+    QTest::addColumn<QString>("plan");
+    QTest::addColumn<QStringList>("problems");
+    // clang-format off
+    QTest::newRow("worked example") << "2,1;5,2;1,1" << QStringList();
+    QTest::newRow("blank and zero are no problem") << ",;0,0;3," << QStringList();
+    QTest::newRow("ten rows") << "25,10" << QStringList();
+    QTest::newRow("eleven per round") << "2,1;12,11"
+        << QStringList{"第2项“奖2”：每次抽奖人数 11 超过每次最多可抽的 10 人（抽奖画面最多显示 10 行号码）"};
+    QTest::newRow("more per round than the quantity") << "3,11" << QStringList();
+    QTest::newRow("largest quantity") << "100000,10" << QStringList();
+    QTest::newRow("a quantity typed by mistake") << "10000000,1"
+        << QStringList{"第1项“奖1”：奖项数量 10000000 超过上限 100000"};
+    QTest::newRow("negative quantity") << "-1,1" << QStringList{"第1项“奖1”：奖项数量 -1 是负数"};
+    QTest::newRow("negative per round") << "5,-2" << QStringList{"第1项“奖1”：每次抽奖人数 -2 是负数"};
+    QTest::newRow("not numbers, every prize named") << "三,1;2,1.5;4,x"
+        << QStringList{"第1项“奖1”：奖项数量“三”不是整数", "第2项“奖2”：每次抽奖人数“1.5”不是整数",
+                       "第3项“奖3”：每次抽奖人数“x”不是整数"};
+    QTest::newRow("both of one prize") << "abc,-3"
+        << QStringList{"第1项“奖1”：奖项数量“abc”不是整数", "第1项“奖1”：每次抽奖人数 -3 是负数"};
+    // clang-format on
+}
+
+void TestSchedule::planProblems()
+{
+    QFETCH(QString, plan);
+    QFETCH(QStringList, problems);
+    QCOMPARE(DrawSchedule::planProblems(prizes(plan), 10), problems);
 }
 
 void TestSchedule::reopeningStartsAgain()

@@ -18,14 +18,18 @@
 #include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QDir>
 #include <QFile>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QScreen>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QUrl>
 
 #include <functional>
 
@@ -178,15 +182,24 @@ private slots:
     void initTestCase();
     void wholeDrawByMouseAndKeyboard();
     void exitDuringRollingRound();
+    void closedAnotherWay();
+    void doubleClickTogglesOnce_data();
+    void doubleClickTogglesOnce();
+    void rowsWithNobodyAreBlank();
+    void stopThatCannotWrite();
+    void builtInSounds_data();
+    void builtInSounds();
     void popupCommands();
     void roundRows_data();
     void roundRows();
+    void planRefusedAtOpening();
     void keys_data();
     void keys();
     void showTileRow_data();
     void showTileRow();
     void tilesAndScreen();
-    void missingTileFace();
+    void tileFace_data();
+    void tileFace();
     void settingsUsed_data();
     void settingsUsed();
     void notificationWindow();
@@ -282,6 +295,7 @@ void TestDrawScreen::wholeDrawByMouseAndKeyboard()
                      QStringList{QString::number(marked)});
         }
         QCOMPARE(sounds.requests.size(), 12);
+        QCOMPARE(sounds.builtIns.mid(0, 2), (QStringList{":/sounds/start.wav", ":/sounds/end.wav"}));
         QCOMPARE(dialogs.messages.size(), 0);
 
         // The seventh start: the draw is over; the screen closes without a sound.
@@ -356,6 +370,160 @@ void TestDrawScreen::exitDuringRollingRound()
     QCOMPARE(gridColumn(resultGrid(w), 3), (QStringList{first, "", ""}));
 }
 
+// Alt+F4 or the window manager's close take the exit command's path: the question, the halt
+// without a reveal, "stop.wav" replacing the music.
+void TestDrawScreen::closedAnotherWay()
+{
+    Installation inst;
+    inst.db.addManyParticipants(10);
+    inst.db.addPrizes({{"一等奖", "3", "1", "", ""}});
+    ScriptedDialogs dialogs;
+    dialogs.answers = {false, true};
+    FakeSoundPlayer sounds;
+    MainWindow w(*inst.connection);
+    w.show();
+    const bool stillOpen = runDraw(w, [&](DrawScreen &s) {
+        startAction(s)->trigger();
+        QTRY_VERIFY(rowsRolled(s, 1));
+        s.close(); // cancelled: the round goes on
+        QVERIFY(s.isVisible());
+        QVERIFY(s.engine().isRolling());
+        s.close();
+        QCOMPARE(dialogs.texts(), QStringList(2, QStringLiteral("退出后则此次抽奖完毕，重新进入则进行重新抽奖！")));
+        QVERIFY(!s.engine().isRolling());
+        QVERIFY(rowText(s, 0).contains(QLatin1String("***"))); // no reveal
+    });
+    QVERIFY(!stillOpen);
+    QCOMPARE(sounds.requests.last(), (Sound{"stop.wav", Mode::Once}));
+    QCOMPARE(inst.db.column("select count(*) from Tab_CJ where ZT is not null"), QStringList{"0"});
+}
+
+void TestDrawScreen::doubleClickTogglesOnce_data()
+{
+    QTest::addColumn<bool>("rolling"); // a round rolls when the double-click comes
+    QTest::addColumn<bool>("onTile");
+    QTest::newRow("background, idle: one start") << false << false;
+    QTest::newRow("background, rolling: one stop") << true << false;
+    QTest::newRow("tile, rolling: one stop") << true << true;
+}
+
+void TestDrawScreen::doubleClickTogglesOnce()
+{
+    QFETCH(bool, rolling);
+    QFETCH(bool, onTile);
+    Installation inst;
+    inst.db.addManyParticipants(10);
+    inst.db.addPrizes({{"一等奖", "5", "1", "", ""}});
+    ScriptedDialogs dialogs;
+    FakeSoundPlayer sounds;
+    DrawScreen s(*inst.connection);
+    s.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&s));
+    if (rolling) {
+        startAction(s)->trigger();
+        QTRY_VERIFY(rowsRolled(s, 1));
+    }
+    QWidget *target = onTile ? static_cast<QWidget *>(tiles(s).first()) : static_cast<QWidget *>(background(s));
+    // What the window system delivers for a double-click: press, release, double-click (in
+    // place of the second press), release.
+    const QPoint at = onTile ? QPoint(5, 5) : QPoint(s.width() - 40, 60);
+    QTest::mousePress(target, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(target, Qt::LeftButton, {}, at);
+    QMouseEvent doubleClick(QEvent::MouseButtonDblClick, at, target->mapToGlobal(at), Qt::LeftButton, Qt::LeftButton,
+                            Qt::NoModifier);
+    QApplication::sendEvent(target, &doubleClick);
+    QTest::mouseRelease(target, Qt::LeftButton, {}, at);
+    // Started once and rolling, or stopped once with one winner and idle.
+    QCOMPARE(startAction(s)->isEnabled(), rolling);
+    QCOMPARE(s.engine().isRolling(), !rolling);
+    QCOMPARE(s.winnerLog().size(), rolling ? 1 : 0);
+    QCOMPARE(sounds.requests.size(), rolling ? 2 : 1);
+}
+
+// With fewer participants left than rows, the rows nobody rolls on are blank, not the
+// winners of the round before.
+void TestDrawScreen::rowsWithNobodyAreBlank()
+{
+    Installation inst;
+    inst.db.addManyParticipants(4);
+    inst.db.addPrizes({{"一等奖", "3", "3", "", ""}, {"二等奖", "3", "3", "", ""}});
+    ScriptedDialogs dialogs;
+    FakeSoundPlayer sounds;
+    DrawScreen s(*inst.connection);
+    s.show();
+    startAction(s)->trigger();
+    QTRY_VERIFY(rowsRolled(s, 3));
+    stopAction(s)->trigger();
+    QCOMPARE(s.winnerLog().size(), 3);
+    startAction(s)->trigger(); // one participant left for three rows
+    QTRY_VERIFY(rowsRolled(s, 1));
+    QCOMPARE(rowText(s, 1), QString());
+    QCOMPARE(rowText(s, 2), QString());
+    stopAction(s)->trigger();
+    QCOMPARE(s.winnerLog().size(), 4);
+}
+
+// A stop whose winners cannot be saved reveals nothing; the round rolls on for another stop.
+void TestDrawScreen::stopThatCannotWrite()
+{
+    Installation inst;
+    inst.db.addManyParticipants(10);
+    inst.db.addPrizes({{"一等奖", "2", "2", "", ""}});
+    inst.db.exec(QStringLiteral("create trigger refuse before update on Tab_CJ "
+                                "begin select raise(abort, 'disk I/O error'); end"));
+    ScriptedDialogs dialogs;
+    FakeSoundPlayer sounds;
+    DrawScreen s(*inst.connection);
+    s.show();
+    startAction(s)->trigger();
+    QTRY_VERIFY(rowsRolled(s, 2));
+    stopAction(s)->trigger();
+    QCOMPARE(dialogs.messages.size(), 1);
+    QVERIFY2(dialogs.messages.first().text.startsWith(QStringLiteral("本轮中奖结果没有保存，号码继续滚动")),
+             qPrintable(dialogs.messages.first().text));
+    QVERIFY(dialogs.messages.first().text.contains(QLatin1String("disk I/O error")));
+    QVERIFY(dialogs.messages.first().icon == Dialogs::Icon::Warning);
+    QVERIFY(s.winnerLog().isEmpty());
+    QVERIFY(s.engine().isRolling());
+    QVERIFY(!startAction(s)->isEnabled());
+    QCOMPARE(sounds.requests.size(), 1); // no win music
+    QVERIFY(!notification(s)->isVisible());
+    QTRY_VERIFY(rowsRolled(s, 2));
+
+    inst.db.exec(QStringLiteral("drop trigger refuse"));
+    stopAction(s)->trigger();
+    QCOMPARE(s.winnerLog().size(), 2);
+    QVERIFY(startAction(s)->isEnabled());
+    QCOMPARE(inst.db.column("select count(*) from Tab_CJ where ZT = '1'"), QStringList{"2"});
+}
+
+void TestDrawScreen::builtInSounds_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<bool>("file"); // a file is there, else the built-in sound plays
+    QTest::newRow("file beside") << "%1/start.wav" << true;
+    QTest::newRow("missing file") << "%1/none.wav" << false;
+    QTest::newRow("relative, missing in the current folder") << "no-such-end.wav" << false;
+    QTest::newRow("no path") << "" << false;
+}
+
+// A sound file that is missing, configured or default, plays the sound built into the
+// program for that moment, not the desktop's (often silent) beep.
+void TestDrawScreen::builtInSounds()
+{
+    QFETCH(QString, path);
+    QFETCH(bool, file);
+    QTemporaryDir dir;
+    QFile::copy(QCoreApplication::applicationDirPath() + QStringLiteral("/start.wav"),
+                dir.filePath(QStringLiteral("start.wav")));
+    path.replace(QLatin1String("%1"), dir.path());
+    for (const char *sound : {":/sounds/start.wav", ":/sounds/end.wav", ":/sounds/stop.wav"}) {
+        QVERIFY2(QFile::exists(QLatin1String(sound)), sound);
+        const QUrl source = SoundPlayer::source(path, QLatin1String(sound));
+        QCOMPARE(source, file ? QUrl::fromLocalFile(path) : QUrl(QStringLiteral("qrc") + QLatin1String(sound)));
+    }
+}
+
 void TestDrawScreen::popupCommands()
 {
     Installation inst;
@@ -404,17 +572,13 @@ void TestDrawScreen::roundRows_data()
 {
     QTest::addColumn<QString>("quantity");
     QTest::addColumn<QString>("rs");
-    QTest::addColumn<QList<int>>("rounds"); // rows of each round; -1: refused
+    QTest::addColumn<QList<int>>("rounds"); // rows of each round
     QTest::newRow("ten rows") << "10"
                               << "10" << QList<int>{10};
     QTest::newRow("three rows") << "3"
                                 << "5" << QList<int>{3};
-    QTest::newRow("eleven rows refused") << "11"
-                                         << "11" << QList<int>{-1, -1};
     QTest::newRow("ten, then a remainder of one") << "21"
                                                   << "10" << QList<int>{10, 10, 1};
-    QTest::newRow("rows of eleven, refused before counting") << "12"
-                                                             << "11" << QList<int>{-1};
 }
 
 void TestDrawScreen::roundRows()
@@ -431,27 +595,7 @@ void TestDrawScreen::roundRows()
     s.show();
     int recorded = 0;
     for (int rows : rounds) {
-        dialogs.messages.clear();
-        const int soundsBefore = int(sounds.requests.size());
         startAction(s)->trigger();
-        if (rows < 0) {
-            QCOMPARE(dialogs.messages.size(), 1);
-            const QString text = dialogs.messages.first().text;
-            QVERIFY2(text.contains(QStringLiteral("“特等奖”这一轮要抽11人")) &&
-                         text.contains(QStringLiteral("最多抽10人")),
-                     qPrintable(text));
-            QCOMPARE(dialogs.messages.first().caption, QStringLiteral("提示!"));
-            QVERIFY(dialogs.messages.first().icon == Dialogs::Icon::Warning);
-            // Nothing counted, nothing shown or played; the next toggle is a start again.
-            QCOMPARE(s.engine().schedule().currentPrize(), 0);
-            QCOMPARE(s.engine().schedule().currentRound(), 0);
-            QCOMPARE(shownTiles(s), 0);
-            QCOMPARE(sounds.requests.size(), soundsBefore);
-            QVERIFY(startAction(s)->isEnabled());
-            QVERIFY(!stopAction(s)->isEnabled());
-            QVERIFY(!s.engine().isRolling());
-            continue;
-        }
         QCOMPARE(dialogs.messages.size(), 0);
         QVERIFY(firstTilesShown(s, rows * 11));
         QTRY_VERIFY(rowsRolled(s, rows));
@@ -459,6 +603,32 @@ void TestDrawScreen::roundRows()
         recorded += rows;
         QCOMPARE(s.winnerLog().size(), recorded);
     }
+}
+
+// A plan the screen cannot draw is refused when the screen opens, before anything is drawn,
+// naming every prize at fault; the main window stays as it was.
+void TestDrawScreen::planRefusedAtOpening()
+{
+    Installation inst;
+    inst.db.addManyParticipants(40);
+    inst.db.addPrizes(
+        {{"一等奖", "2", "1", "", ""}, {"二等奖", "12", "11", "", ""}, {"三等奖", "10000000", "1", "", ""}});
+    ScriptedDialogs dialogs;
+    FakeSoundPlayer sounds;
+    MainWindow w(*inst.connection);
+    w.show();
+    bool opened = false;
+    runDraw(w, [&opened](DrawScreen &) { opened = true; });
+    QVERIFY(!opened);
+    QCOMPARE(dialogs.messages.size(), 1);
+    const QString text = dialogs.messages.first().text;
+    QVERIFY2(text.contains(QStringLiteral("第2项“二等奖”：每次抽奖人数 11 超过每次最多可抽的 10 人")),
+             qPrintable(text));
+    QVERIFY2(text.contains(QStringLiteral("第3项“三等奖”：奖项数量 10000000 超过上限 100000")), qPrintable(text));
+    QVERIFY2(!text.contains(QStringLiteral("一等奖")), qPrintable(text));
+    QVERIFY(sounds.requests.isEmpty());
+    QCOMPARE(inst.db.column("select count(*) from Tab_CJ where ZT is not null"), QStringList{"0"});
+    QCOMPARE(w.findChild<QTabWidget *>(QStringLiteral("pages"))->currentIndex(), 0);
 }
 
 void TestDrawScreen::keys_data()
@@ -571,22 +741,46 @@ void TestDrawScreen::tilesAndScreen()
     QCOMPARE(QApplication::focusWidget(), tiles(s).at(1));
 }
 
-void TestDrawScreen::missingTileFace()
+void TestDrawScreen::tileFace_data()
 {
-    TestDb db; // no cj.bmp beside the executable
+    QTest::addColumn<QString>("beside"); // the cj.bmp beside the executable: "red", "none", "broken"
+    QTest::addColumn<bool>("reported");
+    QTest::newRow("the operator's face") << "red" << false;
+    QTest::newRow("none beside: the built-in face, silently") << "none" << false;
+    QTest::newRow("broken: reported, the built-in face") << "broken" << true;
+}
+
+void TestDrawScreen::tileFace()
+{
+    QFETCH(QString, beside);
+    QFETCH(bool, reported);
+    TestDb db;
     db.addManyParticipants(3);
     db.addPrizes({{"一等奖", "1", "1", "", ""}});
+    const QString face = db.binDir() + QStringLiteral("/cj.bmp");
+    if (beside == QLatin1String("red")) {
+        QImage red(41, 41, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(face, "BMP"));
+    } else if (beside == QLatin1String("broken")) {
+        QFile f(face);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("BM not a picture");
+    }
     ScriptedDialogs dialogs;
     FakeSoundPlayer sounds;
     Database connection(db.dbFile());
     DrawScreen s(connection);
-    QCOMPARE(dialogs.messages.size(), 1);
-    QVERIFY(dialogs.messages.first().text.startsWith(
-        QStringLiteral("Cannot load the picture \"%1/cj.bmp\"").arg(db.binDir())));
-    // The screen goes on with plain tiles.
+    QCOMPARE(dialogs.messages.size(), reported ? 1 : 0);
+    if (reported)
+        QVERIFY(dialogs.messages.first().text.contains(QDir::toNativeSeparators(face)));
     s.show();
     startAction(s)->trigger();
     QVERIFY(firstTilesShown(s, 11));
+    const QColor corner = tiles(s).first()->grab().toImage().pixelColor(1, 1);
+    const QColor expected =
+        beside == QLatin1String("red") ? QColor(Qt::red) : QImage(QStringLiteral(":/cj.bmp")).pixelColor(1, 1);
+    QCOMPARE(corner, expected);
     QTRY_VERIFY(rowsRolled(s, 1));
     stopAction(s)->trigger();
     QCOMPARE(s.winnerLog().size(), 1);

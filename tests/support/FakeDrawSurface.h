@@ -33,6 +33,7 @@ public:
         if (onWarning)
             onWarning();
     }
+    void rollFailed(const QString &reason) override { failures.append(reason); }
     void playWinMusic() override { calls.append(QStringLiteral("music")); }
     void addNotificationLine(const QString &line) override
     {
@@ -55,6 +56,7 @@ public:
     {
         rows.clear();
         warnings.clear();
+        failures.clear();
         lines.clear();
         calls.clear();
     }
@@ -62,6 +64,7 @@ public:
     QList<Row> rows;
     QMap<int, QString> tiles;
     QList<QPair<QString, QString>> warnings;
+    QStringList failures;
     QStringList lines;
     QStringList calls; // "music", "line", "show" in the order asked
     std::function<void(int, const QString &)> onRow;

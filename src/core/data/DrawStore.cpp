@@ -35,13 +35,16 @@ bool DrawStore::loadRollPass(RollPass *pass, const std::atomic<bool> *cancel)
     return true;
 }
 
-QString DrawStore::markDrawn(const QString &phone)
+QStringList DrawStore::markDrawn(const QStringList &phones)
 {
+    QStringList names;
     Transaction transaction(m_db);
-    Statement first(m_db, Sql::ParticipantName);
-    first.bindAll(phone);
-    const QString name = first.next() ? first.text(0) : QString();
-    Statement(m_db, Sql::MarkDrawn).bindAll(phone).execute();
+    for (const QString &phone : phones) {
+        Statement first(m_db, Sql::ParticipantName);
+        first.bindAll(phone);
+        names.append(first.next() ? first.text(0) : QString());
+        Statement(m_db, Sql::MarkDrawn).bindAll(phone).execute();
+    }
     transaction.commit();
-    return name;
+    return names;
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <atomic>
 
@@ -22,9 +23,10 @@ public:
     /// abandoned and false is returned; otherwise true with @p pass filled.
     bool loadRollPass(RollPass *pass, const std::atomic<bool> *cancel = nullptr);
 
-    /// Marks every row of the number as drawn, in one transaction, and returns the name of
-    /// its first row by serial ("" when no row has the number).
-    QString markDrawn(const QString &phone);
+    /// Marks every row of each winner's number as drawn, all in one transaction committed
+    /// before it returns, and gives each winner's name: that of the first row of the number by
+    /// serial ("" when no row has it). On failure nothing is marked.
+    QStringList markDrawn(const QStringList &phones);
 
 private:
     Database &m_db;

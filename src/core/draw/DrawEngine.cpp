@@ -1,13 +1,11 @@
 #include "core/draw/DrawEngine.h"
 
+#include "core/base/Error.h"
 #include "core/data/Database.h"
 #include "core/data/DrawStore.h"
-#include "core/data/ParticipantStore.h"
 #include "core/data/PrizeStore.h"
 #include "core/draw/DrawSurface.h"
 #include "core/draw/RollWorker.h"
-
-#include <QSet>
 
 DrawEngine::DrawEngine(DrawSurface *surface, Database &db, QObject *parent)
     : QObject(parent)
@@ -23,9 +21,15 @@ DrawEngine::~DrawEngine()
     halt();
 }
 
-void DrawEngine::loadPlan()
+void DrawEngine::loadPlan(int maxRoundRows)
 {
-    m_schedule.setPlan(PrizeStore(m_db).loadAll());
+    const QList<Prize> prizes = PrizeStore(m_db).loadAll();
+    const QStringList problems = DrawSchedule::planProblems(prizes, maxRoundRows);
+    if (!problems.isEmpty()) {
+        throw Error(QStringLiteral("以下奖项无法抽奖，请在“抽奖设置”页改正后再开始抽奖：\n") +
+                    problems.join(QLatin1Char('\n')));
+    }
+    m_schedule.setPlan(prizes);
 }
 
 void DrawEngine::setKeySource(RollKeySource source)
@@ -36,11 +40,16 @@ void DrawEngine::setKeySource(RollKeySource source)
 void DrawEngine::startRound(int roundRows)
 {
     halt();
-    m_worker.reset();
-    m_lastShown.fill(QString());
     m_roundRows = qMin(roundRows, int(RollWorker::MaxRoundRows));
     m_roundPrize = m_schedule.roundPrizeNumber();
     m_revealDue = m_roundRows > 0;
+    roll();
+}
+
+void DrawEngine::roll()
+{
+    m_worker.reset();
+    m_lastShown.fill(QString());
     m_worker = std::make_unique<RollWorker>(m_db.fileName(), m_roundRows, m_lastShown.data(), m_surface, m_keySource());
     m_worker->start();
 }
@@ -59,9 +68,31 @@ bool DrawEngine::isRolling() const
 void DrawEngine::stop()
 {
     halt();
+    // The round's winners in row order, each number once. With fewer participants than rows
+    // the filled entries do not begin at 1: every entry is looked at, so that such a round
+    // still yields everyone it showed.
+    QStringList winners;
+    for (int s = 1; s <= RollWorker::MaxRoundRows; ++s) {
+        if (!m_lastShown[s].isEmpty() && !winners.contains(m_lastShown[s]))
+            winners.append(m_lastShown[s]);
+    }
+    QStringList names;
+    if (!winners.isEmpty()) {
+        try {
+            names = DrawStore(m_db).markDrawn(winners);
+        } catch (const DatabaseError &) {
+            // Nothing was written, so nobody may be shown as a winner: the round goes on.
+            roll();
+            throw;
+        }
+    }
     reveal();
     m_surface->playWinMusic();
-    record();
+    for (qsizetype i = 0; i < winners.size(); ++i) {
+        m_winnerLog.append({winners.at(i), m_roundPrize});
+        m_surface->addNotificationLine(winners.at(i) + QStringLiteral("      ") + names.at(i) + QLatin1Char('\r'));
+    }
+    m_lastShown.fill(QString());
     m_surface->showNotification();
 }
 
@@ -75,25 +106,4 @@ void DrawEngine::reveal()
     // cleared rather than left showing a masked number that did not win.
     for (int s = 1; s <= m_roundRows; ++s)
         m_surface->showTileRow(s - 1, m_lastShown[s]);
-}
-
-void DrawEngine::record()
-{
-    DrawStore store(m_db);
-    QSet<QString> recorded;
-    for (int s = 1; s <= RollWorker::MaxRoundRows; ++s) {
-        const QString number = m_lastShown[s];
-        // With fewer participants than rows the filled entries do not begin at 1: go on
-        // past empty ones so that such a round still yields everyone it showed.
-        if (number.isEmpty())
-            continue;
-        m_lastShown[s].clear();
-        if (recorded.contains(number))
-            continue;
-        recorded.insert(number);
-        m_winnerLog.append({number, m_roundPrize});
-        m_surface->addNotificationLine(number + QStringLiteral("      ") + ParticipantStore(m_db).nameOf(number) +
-                                       QLatin1Char('\r'));
-        store.markDrawn(number);
-    }
 }

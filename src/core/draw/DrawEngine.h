@@ -36,8 +36,11 @@ public:
     /// Halts a round that still rolls, without reveal or record.
     ~DrawEngine() override;
 
-    /// Loads the prize plan from the prize table and starts at the first prize.
-    void loadPlan();
+    /// Loads the prize plan from the prize table and starts at the first prize. A plan with a
+    /// prize that cannot be drawn (DrawSchedule::planProblems(), rounds of at most
+    /// @p maxRoundRows rows) is refused before anything is drawn, with an Error naming every
+    /// such prize.
+    void loadPlan(int maxRoundRows);
     DrawSchedule &schedule() { return m_schedule; }
     const DrawSchedule &schedule() const { return m_schedule; }
 
@@ -48,12 +51,16 @@ public:
     /// first, without reveal or record.
     void startRound(int roundRows);
 
-    /// The stop action: halts the worker (applying its rows until it has ended), then
-    /// reveals each winner's full number on the mirrored row, plays the win music, records
-    /// every winner in row order (WinnerLog entry, notification line "number      name\r",
-    /// every row of the number marked drawn) and shows the notification. Without a round to
-    /// stop it only plays the music and shows the notification. Throws DatabaseError; the
-    /// winners recorded before the failure stay recorded and the notification is not shown.
+    /// The stop action: halts the worker (applying its rows until it has ended) and marks the
+    /// round's winners drawn, every row of each number, in one transaction. Only once that is
+    /// written does it reveal each winner's full number on the mirrored row, play the win
+    /// music, log every winner in row order and list it in the notification ("number      name
+    /// \r"), then show the notification. Without a round to stop it only plays the music and
+    /// shows the notification.
+    ///
+    /// When the marks cannot be written (DatabaseError), nothing is revealed, logged or listed,
+    /// the round rolls again on a new worker and the error is thrown: the next stop tries
+    /// again.
     void stop();
 
     /// Halts a rolling worker without reveal or record (the screen closes during a round).
@@ -78,8 +85,8 @@ public:
     void setKeySource(RollKeySource source);
 
 private:
+    void roll();
     void reveal();
-    void record();
 
     DrawSurface *const m_surface;
     Database &m_db;

@@ -26,6 +26,38 @@ int rowsOfRound(const PlannedPrize &prize, int round)
 
 } // namespace
 
+QStringList DrawSchedule::planProblems(const QList<Prize> &prizes, int maxRoundRows)
+{
+    QStringList problems;
+    for (qsizetype i = 0; i < prizes.size(); ++i) {
+        const Prize &prize = prizes.at(i);
+        const auto problem = [&](const QString &what) {
+            problems.append(QStringLiteral("第%1项“%2”：%3").arg(QString::number(i + 1), prize.name, what));
+        };
+        int quantity = 0;
+        int perRound = 0;
+        const bool quantityRead = Text::tryToInteger(prize.quantity, &quantity);
+        const bool perRoundRead = Text::tryToInteger(prize.perRound, &perRound);
+        if (!quantityRead)
+            problem(QStringLiteral("奖项数量“%1”不是整数").arg(Text::trimmed(prize.quantity)));
+        else if (quantity < 0)
+            problem(QStringLiteral("奖项数量 %1 是负数").arg(quantity));
+        else if (quantity > MaxQuantity)
+            problem(QStringLiteral("奖项数量 %1 超过上限 %2").arg(quantity).arg(MaxQuantity));
+        if (!perRoundRead)
+            problem(QStringLiteral("每次抽奖人数“%1”不是整数").arg(Text::trimmed(prize.perRound)));
+        else if (perRound < 0)
+            problem(QStringLiteral("每次抽奖人数 %1 是负数").arg(perRound));
+        else if (quantityRead && quantity > 0 && quantity <= MaxQuantity &&
+                 rowsOfRound({prize.name, quantity, perRound}, 1) > maxRoundRows) {
+            problem(QStringLiteral("每次抽奖人数 %1 超过每次最多可抽的 %2 人（抽奖画面最多显示 %2 行号码）")
+                        .arg(perRound)
+                        .arg(maxRoundRows));
+        }
+    }
+    return problems;
+}
+
 void DrawSchedule::setPlan(const QList<Prize> &prizes)
 {
     // Whatever happens below, no earlier plan stays usable.
@@ -49,14 +81,6 @@ bool DrawSchedule::isOver() const
 QString DrawSchedule::prizeName(int number) const
 {
     return number >= 1 && number <= m_plan.size() ? m_plan.at(number - 1).name : QString();
-}
-
-int DrawSchedule::nextRoundRows() const
-{
-    if (isOver())
-        return 0;
-    const PlannedPrize &prize = m_plan.at(m_currentPrize);
-    return prize.quantity < 1 ? 0 : rowsOfRound(prize, m_currentRound + 1);
 }
 
 RoundOutcome DrawSchedule::beginRound()

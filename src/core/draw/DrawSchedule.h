@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 struct Prize;
 
@@ -28,6 +29,17 @@ enum class RoundOutcome {
 class DrawSchedule final
 {
 public:
+    /// The most winners one prize may have: a quantity typed by mistake (10000000) must not
+    /// lay out millions of result places.
+    static constexpr int MaxQuantity = 100000;
+
+    /// What keeps the prize levels from being drawn, one line per prize that cannot be: a
+    /// quantity or winners per round that is not a whole number or is negative, a quantity
+    /// above MaxQuantity, or a round of more than @p maxRoundRows rows. Empty when the whole
+    /// plan can be drawn. A blank quantity or winners per round reads as 0 and is no problem
+    /// here (see beginRound()).
+    static QStringList planProblems(const QList<Prize> &prizes, int maxRoundRows);
+
     /// Takes the plan from the prize levels in draw order and starts at the first prize. A
     /// quantity or winners-per-round text that is not a whole number throws ConversionError
     /// naming the text (a blank one reads as 0); after a failure the schedule holds no plan,
@@ -47,10 +59,6 @@ public:
     /// of 0 rows and is then finished. When the draw is over it gives NoQuantity and
     /// changes nothing.
     RoundOutcome beginRound();
-
-    /// The rows the next beginRound() would give, without counting the round: 0 when it
-    /// would give NoQuantity or the draw is over.
-    int nextRoundRows() const;
 
     const QList<PlannedPrize> &plan() const { return m_plan; }
     /// 0-based index of the prize the next round belongs to.

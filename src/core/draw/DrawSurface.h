@@ -17,6 +17,10 @@ public:
     /// it (it ends right after handing the warning over), so the box may run its own event
     /// loop and a stop may come meanwhile.
     virtual void showWarning(const QString &text, const QString &caption) = 0;
+
+    /// Tells the operator that the roll stopped because the participants could not be read
+    /// (@p reason is the database's message). Like showWarning(), the worker does not wait.
+    virtual void rollFailed(const QString &reason) = 0;
 };
 
 /// Everything the draw engine asks of the draw screen. Implemented by the draw screen and

@@ -43,13 +43,14 @@ void RollWorker::run()
     try {
         db.emplace(m_databaseFile);
         if (m_roundRows <= 0) {
-            handOver({-1, QStringLiteral("抽奖人数必须大于0!"), QStringLiteral("提示!")});
+            handOver({Handover::Kind::Warning, -1, QStringLiteral("抽奖人数必须大于0!"), QStringLiteral("提示!")});
             return;
         }
         roll(*db, pass);
-    } catch (const DatabaseError &) {
-        // A failing store ends the roll without a word: the rows keep what they showed, the
-        // slots what was stored, and the stop records from them as they stand.
+    } catch (const DatabaseError &e) {
+        // The rows keep what they showed and the slots what was stored; the stop records
+        // from them as they stand. The operator is told why the numbers stopped rolling.
+        handOver({Handover::Kind::Failure, -1, e.text(), QString()});
     }
 }
 
@@ -70,7 +71,7 @@ void RollWorker::roll(Database &db, RollPass &pass)
         for (qsizetype i = 0; i < pass.size(); ++i) {
             const QString number = pass.number(i);
             const int row = int(i % m_roundRows);
-            handOver({row, maskedPhone(number), QString()});
+            handOver({Handover::Kind::Row, row, maskedPhone(number), QString()});
             m_lastShown[m_roundRows - row] = number;
             ++shown;
             if (shown >= m_roundRows && stopRequested())
@@ -113,13 +114,16 @@ bool RollWorker::serviceHandover()
     if (!m_waiting || m_applying)
         return false;
     const Handover handover = *m_waiting;
-    if (handover.row < 0) {
-        // Nothing follows the warning on the worker's side, so it need not wait for the
+    if (handover.kind != Handover::Kind::Row) {
+        // Nothing follows a message on the worker's side, so it need not wait for the
         // message box to close; a stop while the box is up then finds the worker ended.
         m_waiting.reset();
         m_changed.notify_all();
         lock.unlock();
-        m_sink->showWarning(handover.text, handover.caption);
+        if (handover.kind == Handover::Kind::Warning)
+            m_sink->showWarning(handover.text, handover.caption);
+        else
+            m_sink->rollFailed(handover.text);
         return true;
     }
     m_applying = true;

@@ -25,7 +25,8 @@ class RollSink;
 ///
 /// A stop request is honoured between participants, and only once every row has shown a
 /// participant (or, with fewer participants than rows, once all of them have been shown), so
-/// a stopped round always yields its rows. A database failure ends the worker silently.
+/// a stopped round always yields its rows. A database failure ends the worker; the screen is told
+/// why (RollSink::rollFailed), and the rows keep what they last showed.
 ///
 /// The object itself lives on the UI thread; only run() executes on the worker thread.
 class RollWorker final : public QThread
@@ -68,7 +69,9 @@ protected:
 private:
     struct Handover
     {
-        int row = -1; ///< -1: a warning
+        enum class Kind { Row, Warning, Failure };
+        Kind kind = Kind::Row;
+        int row = -1;
         QString text;
         QString caption;
     };

@@ -15,6 +15,7 @@
 #include <QAction>
 #include <QContextMenuEvent>
 #include <QDir>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QKeyEvent>
@@ -87,7 +88,7 @@ DrawScreen::DrawScreen(Database &db, QWidget *parent)
     m_winMusic = settings.winMusic;
 
     m_engine = std::make_unique<DrawEngine>(this, db);
-    m_engine->loadPlan();
+    m_engine->loadPlan(MaxRoundRows);
 
     createTiles();
 }
@@ -100,11 +101,13 @@ DrawScreen::~DrawScreen()
 
 void DrawScreen::createTiles()
 {
+    // The tile face beside the program, where the operator may replace it; the one built into
+    // the program when there is none there, or when it cannot be loaded (which is reported).
     const QString facePath = AppPaths::exeDir() + QStringLiteral("/cj.bmp");
-    ErrorBoundary::guarded([&] {
-        QImage face = loadPicture(facePath);
-        m_face = QPixmap::fromImage(std::move(face));
-    });
+    if (QFileInfo::exists(facePath))
+        ErrorBoundary::guarded([&] { m_face = QPixmap::fromImage(loadPicture(facePath)); });
+    if (m_face.isNull())
+        m_face = QPixmap::fromImage(loadPicture(QStringLiteral(":/cj.bmp")));
 
     // 20 points at the screen's resolution, drawn as if the screen had 80 pixels per inch:
     // 32 pixels high on a 96 dpi screen.
@@ -139,22 +142,11 @@ void DrawScreen::toggle()
 void DrawScreen::startRound()
 {
     DrawSchedule &schedule = m_engine->schedule();
-    // The tiles hold ten rows. A round of more is refused before the schedule counts it and
-    // before anything changes on the screen, so that the prize can be corrected and drawn.
-    const int upcoming = schedule.nextRoundRows();
-    if (upcoming > MaxRoundRows) {
-        Dialogs::warning(this,
-                         QStringLiteral("“%1”这一轮要抽%2人，但每次抽奖最多抽%3人（抽奖画面最多显示%3行号码）。\n"
-                                        "请退出后在“抽奖设置”页把该奖项的“每次抽奖人数”改为%3人以内。")
-                             .arg(schedule.prizeName(schedule.currentPrize() + 1), QString::number(upcoming),
-                                  QString::number(MaxRoundRows)),
-                         QStringLiteral("提示!"));
-        return;
-    }
     m_stopAction->setEnabled(true);
     m_startAction->setEnabled(false);
     if (schedule.isOver()) {
         Dialogs::information(this, DoneText, DoneCaption);
+        m_closing = true; // the draw's own end: no question, no closing sound
         close();
         return;
     }
@@ -167,7 +159,7 @@ void DrawScreen::startRound()
     }
     for (DigitTile *tile : std::as_const(m_tiles))
         tile->setShown(false);
-    SoundPlayer::instance().play(m_drawMusic, SoundPlayer::Mode::Loop);
+    SoundPlayer::instance().play(m_drawMusic, SoundPlayer::Mode::Loop, QStringLiteral(":/sounds/start.wav"));
     const int rows = schedule.roundRows();
     showRows(rows);
     m_engine->startRound(rows);
@@ -176,26 +168,46 @@ void DrawScreen::startRound()
 void DrawScreen::showRows(int rows)
 {
     const int shown = qBound(0, rows * TilesPerRow, int(m_tiles.size()));
-    for (int i = 0; i < shown; ++i)
+    for (int i = 0; i < shown; ++i) {
+        // A row starts blank: one nobody rolls on (fewer participants than rows) must not go
+        // on showing a winner of an earlier round.
+        m_tiles.at(i)->setCaption(QString());
         m_tiles.at(i)->setShown(true);
+    }
 }
 
 void DrawScreen::stopRound()
 {
+    try {
+        m_engine->stop();
+    } catch (const DatabaseError &e) {
+        // Nothing was revealed and the round rolls on, so the operator can stop again.
+        Dialogs::warning(
+            this, QStringLiteral("本轮中奖结果没有保存，号码继续滚动，请稍后再按一次停止。\n原因：%1").arg(e.text()),
+            QStringLiteral("提示!"));
+        return;
+    }
     m_startAction->setEnabled(true);
     m_stopAction->setEnabled(false);
-    m_engine->stop();
 }
 
 void DrawScreen::exitDraw()
 {
+    if (confirmExit())
+        close();
+}
+
+bool DrawScreen::confirmExit()
+{
     if (!Dialogs::confirm(this, QStringLiteral("退出后则此次抽奖完毕，重新进入则进行重新抽奖！"),
                           QStringLiteral("是否确定退出")))
-        return;
+        return false;
     m_engine->halt();
-    // Relative on purpose: looked for in the current directory.
-    SoundPlayer::instance().play(QStringLiteral("stop.wav"), SoundPlayer::Mode::Once);
-    close();
+    // Relative on purpose: looked for in the current directory. It replaces the music.
+    SoundPlayer::instance().play(QStringLiteral("stop.wav"), SoundPlayer::Mode::Once,
+                                 QStringLiteral(":/sounds/stop.wav"));
+    m_closing = true;
+    return true;
 }
 
 void DrawScreen::showTileRow(int row, const QString &text)
@@ -215,9 +227,18 @@ void DrawScreen::showWarning(const QString &text, const QString &caption)
     Dialogs::warning(this, text, caption);
 }
 
+void DrawScreen::rollFailed(const QString &reason)
+{
+    Dialogs::warning(this,
+                     QStringLiteral("读取参选人时出错，号码停止了滚动。按“停止”将以屏幕上的号码作为本轮结果；"
+                                    "也可以退出后检查数据库再重新进入。\n原因：%1")
+                         .arg(reason),
+                     QStringLiteral("提示!"));
+}
+
 void DrawScreen::playWinMusic()
 {
-    SoundPlayer::instance().play(m_winMusic, SoundPlayer::Mode::Once);
+    SoundPlayer::instance().play(m_winMusic, SoundPlayer::Mode::Once, QStringLiteral(":/sounds/end.wav"));
 }
 
 void DrawScreen::addNotificationLine(const QString &line)
@@ -275,6 +296,12 @@ void DrawScreen::contextMenuEvent(QContextMenuEvent *event)
 
 void DrawScreen::closeEvent(QCloseEvent *event)
 {
+    // Closed another way (Alt+F4, the window manager): the exit command's path, question and
+    // sound included; a cancelled question keeps the screen open.
+    if (!m_closing && !confirmExit()) {
+        event->ignore();
+        return;
+    }
     m_engine->halt();
     m_notification->dismiss();
     QDialog::closeEvent(event);

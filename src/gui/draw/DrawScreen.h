@@ -53,6 +53,7 @@ public:
     // DrawSurface
     void showTileRow(int row, const QString &text) override;
     void showWarning(const QString &text, const QString &caption) override;
+    void rollFailed(const QString &reason) override;
     void playWinMusic() override;
     void addNotificationLine(const QString &line) override;
     void showNotification() override;
@@ -67,6 +68,9 @@ protected:
 
 private:
     void createTiles();
+    /// The exit command's question, then the halt and the closing sound; false when the
+    /// operator keeps the screen open.
+    bool confirmExit();
     void showRows(int rows);
 
     std::unique_ptr<DrawEngine> m_engine;
@@ -82,4 +86,5 @@ private:
     QPixmap m_face;
     QFont m_tileFont;
     bool m_shownOnce = false;
+    bool m_closing = false; // the exit command or the draw's end closes the screen
 };

@@ -53,3 +53,9 @@ void StretchedPicture::mouseReleaseEvent(QMouseEvent *event)
     if (click)
         emit clicked();
 }
+
+void StretchedPicture::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double-click is no click of its own: one double-click, one click.
+    event->accept();
+}

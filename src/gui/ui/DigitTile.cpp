@@ -2,6 +2,7 @@
 
 #include <QAccessibleWidget>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 
 namespace {
@@ -103,4 +104,11 @@ void DigitTile::keyReleaseEvent(QKeyEvent *event)
         return;
     }
     QAbstractButton::keyReleaseEvent(event);
+}
+
+void DigitTile::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    // The second press of a double-click does not press the tile again: one double-click
+    // is one click, whatever it lands on.
+    event->accept();
 }
