@@ -20,6 +20,14 @@ create index if not exists Tab_Set_xh on Tab_Set(xh);
 pragma user_version = 1;
 )";
 
+// --- Connection settings ---------------------------------------------------------------------
+/// The level at which commits reach the disk: 0 off, 1 normal, 2 full, 3 extra.
+inline constexpr char SynchronousLevel[] = "pragma synchronous";
+inline constexpr char SynchronousOff[] = "pragma synchronous = off";
+inline constexpr char SynchronousNormal[] = "pragma synchronous = normal";
+inline constexpr char SynchronousFull[] = "pragma synchronous = full";
+inline constexpr char SynchronousExtra[] = "pragma synchronous = extra";
+
 // --- Participants (Tab_CJ) -------------------------------------------------------------------
 inline constexpr char LoadParticipants[] = "select Tel, Name, Comment from Tab_CJ order by xh";
 inline constexpr char ClearParticipants[] = "delete from Tab_CJ";
