@@ -27,6 +27,13 @@ inline constexpr char SynchronousOff[] = "pragma synchronous = off";
 inline constexpr char SynchronousNormal[] = "pragma synchronous = normal";
 inline constexpr char SynchronousFull[] = "pragma synchronous = full";
 inline constexpr char SynchronousExtra[] = "pragma synchronous = extra";
+/// Backups are files on their own, without a write-ahead log.
+inline constexpr char JournalModeDelete[] = "pragma journal_mode = delete";
+/// One row "ok" for a sound file, otherwise a row per problem found.
+inline constexpr char IntegrityCheck[] = "pragma integrity_check";
+/// 1 for a database of this program (an empty file is a database too).
+inline constexpr char HasParticipantTable[] =
+    "select count(*) from sqlite_master where type = 'table' and name = 'Tab_CJ'";
 
 // --- Participants (Tab_CJ) -------------------------------------------------------------------
 inline constexpr char LoadParticipants[] = "select Tel, Name, Comment from Tab_CJ order by xh";
