@@ -79,6 +79,8 @@ private slots:
     void openFailures();
     void createIfMissingNeverOverwrites();
     void transactionRollsBack();
+    void fullDurabilityRestoresSynchronous_data();
+    void fullDurabilityRestoresSynchronous();
     void purgeRemovesIncompleteRowsAndRenumbers();
     void unversionedFileKeepsEverything();
     void newerFileRefusedUnchanged();
@@ -300,6 +302,54 @@ void TestData::transactionRollsBack()
         ParticipantStore(db).clear();
     } // no commit
     QCOMPARE(testDb.column(QStringLiteral("select count(*) from Tab_CJ")), QStringList{"1"});
+}
+
+void TestData::fullDurabilityRestoresSynchronous_data()
+{
+    QTest::addColumn<QByteArray>("before"); // the connection's level before the transaction
+    QTest::addColumn<int>("level");
+    QTest::addColumn<bool>("commit");
+    QTest::newRow("normal, committed") << QByteArray() << 1 << true;
+    QTest::newRow("normal, rolled back") << QByteArray() << 1 << false;
+    QTest::newRow("extra, committed") << QByteArray("pragma synchronous = extra") << 3 << true;
+    QTest::newRow("off, rolled back") << QByteArray("pragma synchronous = off") << 0 << false;
+}
+
+// A transaction that must reach the disk commits at synchronous = FULL, and the connection
+// goes back to its own level afterwards, whether it committed or not.
+void TestData::fullDurabilityRestoresSynchronous()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(int, level);
+    QFETCH(bool, commit);
+    TestDb testDb;
+    Database db(testDb.dbFile());
+    if (!before.isEmpty())
+        db.execute(before.constData());
+    const auto synchronous = [&db] {
+        Statement s(db, Sql::SynchronousLevel);
+        return s.next() ? int(s.integer(0)) : -1;
+    };
+    QCOMPARE(synchronous(), level);
+    {
+        Transaction transaction(db, Durability::Full);
+        QCOMPARE(synchronous(), 2);
+        ParticipantStore(db).add(1);
+        if (commit)
+            transaction.commit();
+        QCOMPARE(db.inTransaction(), !commit);
+    }
+    QVERIFY(!db.inTransaction());
+    QCOMPARE(synchronous(), level);
+    QCOMPARE(testDb.column(QStringLiteral("select count(*) from Tab_CJ")), QStringList{commit ? "1" : "0"});
+
+    // SQLite cannot change the level inside a transaction: refused before anything changes.
+    {
+        Transaction outer(db);
+        QVERIFY_THROWS_EXCEPTION(DatabaseError, Transaction(db, Durability::Full));
+        QVERIFY(db.inTransaction());
+    }
+    QCOMPARE(synchronous(), level);
 }
 
 void TestData::purgeRemovesIncompleteRowsAndRenumbers()

@@ -8,6 +8,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 #include <sqlite3.h>
 
 namespace {
@@ -82,6 +84,11 @@ int Database::schemaVersion()
     return version.next() ? int(version.integer(0)) : 0;
 }
 
+bool Database::inTransaction() const
+{
+    return sqlite3_get_autocommit(m_db) == 0;
+}
+
 sqlite3_stmt *Database::acquire(const char *sql, bool *cached)
 {
     Prepared &p = m_prepared[sql];
@@ -121,24 +128,53 @@ void Database::release(const char *sql, sqlite3_stmt *statement, bool cached)
 // ---------------------------------------------------------------------------------------
 // Transaction
 
-Transaction::Transaction(Database &db)
+Transaction::Transaction(Database &db, Durability durability)
     : m_db(db)
 {
-    // Immediate: the write lock is taken now, so a busy database fails here, before any
-    // statement of the transaction has run.
-    m_db.execute("begin immediate");
+    if (durability == Durability::Full) {
+        if (m_db.inTransaction())
+            throw DatabaseError(QStringLiteral("A transaction that must reach the disk cannot begin inside another"));
+        // SQLite refuses to change the level inside a transaction: raised before it begins,
+        // put back after it has ended.
+        Statement level(m_db, Sql::SynchronousLevel);
+        const int previous = level.next() ? int(level.integer(0)) : 1;
+        m_db.execute(Sql::SynchronousFull);
+        m_restoreSynchronous = previous;
+    }
+    try {
+        // Immediate: the write lock is taken now, so a busy database fails here, before any
+        // statement of the transaction has run.
+        m_db.execute("begin immediate");
+    } catch (...) {
+        m_open = false;
+        restoreSynchronous();
+        throw;
+    }
 }
 
 Transaction::~Transaction()
 {
     if (m_open)
         sqlite3_exec(m_db.handle(), "rollback", nullptr, nullptr, nullptr);
+    restoreSynchronous();
 }
 
 void Transaction::commit()
 {
     m_db.execute("commit");
     m_open = false;
+    // The writes are on the disk: a failure to lower the level again must not report them lost.
+    restoreSynchronous();
+}
+
+void Transaction::restoreSynchronous() noexcept
+{
+    if (m_restoreSynchronous < 0 || m_db.inTransaction())
+        return;
+    const char *levels[] = {Sql::SynchronousOff, Sql::SynchronousNormal, Sql::SynchronousFull, Sql::SynchronousExtra};
+    const int level = std::clamp(m_restoreSynchronous, 0, 3);
+    sqlite3_exec(m_db.handle(), levels[level], nullptr, nullptr, nullptr);
+    m_restoreSynchronous = -1;
 }
 
 // ---------------------------------------------------------------------------------------

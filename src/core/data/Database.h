@@ -36,6 +36,9 @@ public:
     /// The schema version recorded in the file (PRAGMA user_version).
     int schemaVersion();
 
+    /// True while a transaction is open on this connection (a Transaction, or SQL begun by hand).
+    bool inTransaction() const;
+
     sqlite3 *handle() const { return m_db; }
 
 private:
@@ -56,20 +59,38 @@ private:
     QHash<const char *, Prepared> m_prepared;
 };
 
+/// How hard a commit makes sure its writes are on the disk.
+enum class Durability {
+    /// The connection's own setting (synchronous = normal in WAL mode): a commit survives a crash
+    /// of the program; a power cut may lose the last commits, never the file's consistency.
+    Normal,
+    /// The commit also reaches the disk before commit() returns (synchronous = full), so it
+    /// survives a power cut too: a stop's drawn marks and its record.
+    Full,
+};
+
 /// Writes that belong together: begun at construction, rolled back at destruction unless
 /// commit() was called, so a failure leaves the file exactly as it was.
+///
+/// With Durability::Full the connection's synchronous level is raised to FULL before the
+/// transaction begins and put back to what it was once it has ended, committed or rolled back.
+/// SQLite does not change that level inside a transaction, so such a transaction cannot begin
+/// while another is open on the connection (DatabaseError).
 class Transaction final
 {
 public:
-    explicit Transaction(Database &db);
+    explicit Transaction(Database &db, Durability durability = Durability::Normal);
     ~Transaction();
     Transaction(const Transaction &) = delete;
     Transaction &operator=(const Transaction &) = delete;
     void commit();
 
 private:
+    void restoreSynchronous() noexcept;
+
     Database &m_db;
     bool m_open = true;
+    int m_restoreSynchronous = -1; ///< the level to put back after a Full transaction; -1 for none
 };
 
 /// One run of an SQL text from the catalogue (Sql.h): bind the values, then execute() or

@@ -13,6 +13,7 @@ namespace {
 /// Migration i brings a file from version i to version i + 1.
 constexpr const char *Migrations[] = {
     Sql::MigrateTo1,
+    Sql::MigrateTo2,
 };
 
 } // namespace

@@ -19,6 +19,57 @@ create table if not exists Tab_Set (xh integer, name text, quantity text, rs tex
 create index if not exists Tab_Set_xh on Tab_Set(xh);
 pragma user_version = 1;
 )";
+/// Version 2: the draw record, one row per draw and one per entry of a draw's chain
+/// (docs/draw-record.md). The triggers keep the record append-only: an entry's fields never
+/// change, and only a win not voided yet may be marked voided.
+inline constexpr char MigrateTo2[] = R"(
+create table draws (id integer primary key, started text not null, finished text);
+create table draw_entries (
+  draw_id integer not null references draws(id),
+  seq integer not null,
+  kind text not null check (kind in ('win', 'void')),
+  prize_number integer not null,
+  prize_name text not null,
+  prize_item text not null,
+  round integer not null,
+  phone text not null,
+  name text not null,
+  comment text not null,
+  time text not null,
+  voids_seq integer,
+  reason text,
+  voided integer not null default 0,
+  void_reason text,
+  hash text not null,
+  primary key (draw_id, seq));
+create trigger draw_entries_fixed before update of draw_id, seq, kind, prize_number, prize_name, prize_item, round,
+  phone, name, comment, time, voids_seq, reason, hash on draw_entries
+  begin select raise(abort, '抽奖记录只能追加，已记下的内容不能修改'); end;
+create trigger draw_entries_voided_once before update of voided, void_reason on draw_entries when old.voided <> 0
+  begin select raise(abort, '已作废的中奖记录不能再改动'); end;
+create trigger draw_entries_kept before delete on draw_entries
+  begin select raise(abort, '抽奖记录不能删除'); end;
+create trigger draws_fixed before update of id, started on draws
+  begin select raise(abort, '抽奖记录的场次不能修改'); end;
+create trigger draws_kept before delete on draws
+  begin select raise(abort, '抽奖记录不能删除'); end;
+pragma user_version = 2;
+)";
+
+// --- Connection settings ---------------------------------------------------------------------
+/// The level at which commits reach the disk: 0 off, 1 normal, 2 full, 3 extra.
+inline constexpr char SynchronousLevel[] = "pragma synchronous";
+inline constexpr char SynchronousOff[] = "pragma synchronous = off";
+inline constexpr char SynchronousNormal[] = "pragma synchronous = normal";
+inline constexpr char SynchronousFull[] = "pragma synchronous = full";
+inline constexpr char SynchronousExtra[] = "pragma synchronous = extra";
+/// Backups are files on their own, without a write-ahead log.
+inline constexpr char JournalModeDelete[] = "pragma journal_mode = delete";
+/// One row "ok" for a sound file, otherwise a row per problem found.
+inline constexpr char IntegrityCheck[] = "pragma integrity_check";
+/// 1 for a database of this program (an empty file is a database too).
+inline constexpr char HasParticipantTable[] =
+    "select count(*) from sqlite_master where type = 'table' and name = 'Tab_CJ'";
 
 // --- Participants (Tab_CJ) -------------------------------------------------------------------
 inline constexpr char LoadParticipants[] = "select Tel, Name, Comment from Tab_CJ order by xh";
@@ -59,5 +110,28 @@ inline constexpr char RenumberPrizes[] =
 inline constexpr char RollPass[] = "select Tel, ZT from Tab_CJ";
 /// Marks every row of a winner's number as drawn.
 inline constexpr char MarkDrawn[] = "update Tab_CJ set ZT = '1' where Tel = ?";
+
+// --- The draw record (draws, draw_entries) ---------------------------------------------------
+/// The names of a table's columns, to tell a record table that is missing or damaged.
+inline constexpr char TableColumns[] = "select name from pragma_table_info(?)";
+inline constexpr char StartDraw[] = "insert into draws(started) values(?) returning id";
+inline constexpr char LatestDraw[] = "select id, started, finished from draws order by id desc limit 1";
+inline constexpr char DrawById[] = "select id, started, finished from draws where id = ?";
+/// A draw is finished once; finishing it again keeps the first time.
+inline constexpr char FinishDraw[] = "update draws set finished = ? where id = ? and finished is null";
+inline constexpr char LastDrawEntry[] =
+    "select seq, hash from draw_entries where draw_id = ? order by seq desc limit 1";
+inline constexpr char InsertDrawEntry[] =
+    "insert into draw_entries(draw_id, seq, kind, prize_number, prize_name, prize_item, round, phone, name, comment,"
+    " time, voids_seq, reason, hash) values(?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?)";
+/// A draw's entries in chain order; DrawRecordStore reads the columns in this order.
+inline constexpr char DrawEntries[] =
+    "select draw_id, seq, kind, prize_number, prize_name, prize_item, round, phone, name, comment, time, voids_seq,"
+    " reason, voided, void_reason, hash from draw_entries where draw_id = ? order by seq";
+inline constexpr char DrawEntry[] =
+    "select draw_id, seq, kind, prize_number, prize_name, prize_item, round, phone, name, comment, time, voids_seq,"
+    " reason, voided, void_reason, hash from draw_entries where draw_id = ? and seq = ?";
+inline constexpr char MarkWinVoided[] = "update draw_entries set voided = 1, void_reason = ?"
+                                        " where draw_id = ? and seq = ? and kind = 'win' and voided = 0";
 
 } // namespace Sql
