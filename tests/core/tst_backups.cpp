@@ -1,6 +1,5 @@
 // Backups of the database file: taken online, rotated, and the way back from a damaged file.
 #include "TestDb.h"
-
 #include "core/base/Error.h"
 #include "core/base/Files.h"
 #include "core/data/Backups.h"
@@ -14,7 +13,6 @@
 #include <QTest>
 
 #include <sqlite3.h>
-
 #include <thread>
 
 namespace {

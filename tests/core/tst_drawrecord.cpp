@@ -1,7 +1,6 @@
 // The draw record: schema version 2, the store, its hash chain, the checks and the CSV export,
 // against real SQLite files.
 #include "TestDb.h"
-
 #include "core/base/Error.h"
 #include "core/base/Files.h"
 #include "core/data/Database.h"
@@ -20,10 +19,9 @@
 #include <QTest>
 #include <QTimeZone>
 
-#include <sqlite3.h>
-
 #include <functional>
 #include <map>
+#include <sqlite3.h>
 
 namespace {
 

@@ -10,10 +10,9 @@
 #include <QFileInfo>
 #include <QRegularExpression>
 
-#include <sqlite3.h>
-
 #include <chrono>
 #include <optional>
+#include <sqlite3.h>
 #include <thread>
 
 namespace {
