@@ -133,6 +133,7 @@ private slots:
     void stopWritesMarksAndRecordTogether();
     void refusals_data();
     void refusals();
+    void voidReopensAFinishedDraw();
     void latestDrawAndFinishing();
     void recordIsAppendOnly_data();
     void recordIsAppendOnly();
@@ -320,7 +321,6 @@ void TestDrawRecord::refusals_data()
     row("void of a void entry", "void 1/4", "第 1 场抽奖中没有第 4 条中奖记录");
     row("void of a seq the draw does not have", "void 1/9", "第 1 场抽奖中没有第 9 条中奖记录");
     row("void of a win voided already", "void 1/2", "第 2 条中奖记录（13800000002 李四，奖项2）已经作废过了");
-    row("void in a finished draw", "void 2/1", finished);
     row("wins for a finished draw", "append 2", finished);
     row("wins for a draw that does not exist", "append 7", "没有第 7 场抽奖");
     row("finishing a draw that does not exist", "finish 7", "没有第 7 场抽奖");
@@ -347,7 +347,6 @@ void TestDrawRecord::refusals()
         {"void 1/4", [&] { record.voidWin(1, 4, QString(), at(22, 0, 0)); }},
         {"void 1/9", [&] { record.voidWin(1, 9, QString(), at(22, 0, 0)); }},
         {"void 1/2", [&] { record.voidWin(1, 2, QString(), at(22, 0, 0)); }},
-        {"void 2/1", [&] { record.voidWin(2, 1, QString(), at(22, 0, 0)); }},
         {"append 2", [&] { record.appendWins(2, {win(1, 1, QStringLiteral("1"))}, at(22, 0, 0)); }},
         {"append 7", [&] { record.appendWins(7, {win(1, 1, QStringLiteral("1"))}, at(22, 0, 0)); }},
         {"finish 7", [&] { record.finishDraw(7, at(22, 0, 0)); }},
@@ -365,6 +364,26 @@ void TestDrawRecord::refusals()
     QVERIFY(!db.inTransaction());
     QCOMPARE(stored(), before);
     QVERIFY(!QFile::exists(csv));
+}
+
+// A void after the draw's end opens the draw again: its place is to be drawn again.
+void TestDrawRecord::voidReopensAFinishedDraw()
+{
+    TestDb testDb;
+    Database db(testDb.dbFile());
+    DrawRecordStore record(db);
+    const qint64 draw = record.startDraw(at(20, 0, 0));
+    record.appendWins(draw, {win(1, 1, QStringLiteral("13800000001")), win(1, 2, QStringLiteral("13800000002"))},
+                      at(20, 1, 0));
+    record.finishDraw(draw, at(20, 30, 0));
+    QVERIFY(!record.latestDraw()->finished.isEmpty());
+    record.voidWin(draw, 2, QString(), at(21, 0, 0));
+    QCOMPARE(record.latestDraw()->finished, QString());
+    record.appendWins(draw, {win(1, 3, QStringLiteral("13800000003"))}, at(21, 1, 0));
+    record.finishDraw(draw, at(21, 2, 0));
+    QCOMPARE(record.latestDraw()->finished, QStringLiteral("2024-05-01T21:02:00.000+08:00"));
+    QVERIFY(record.check(draw).intact);
+    QCOMPARE(record.entries(draw).size(), 4);
 }
 
 void TestDrawRecord::latestDrawAndFinishing()

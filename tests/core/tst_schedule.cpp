@@ -5,6 +5,7 @@
 #include "core/data/PrizeStore.h"
 #include "core/draw/DrawSchedule.h"
 
+#include <QHash>
 #include <QTest>
 
 class TestSchedule final : public QObject
@@ -18,6 +19,8 @@ private slots:
     void unreadablePlan();
     void planProblems_data();
     void planProblems();
+    void resume_data();
+    void resume();
     void reopeningStartsAgain();
     void prizeNames();
 };
@@ -54,8 +57,6 @@ void TestSchedule::startActions_data()
     QTest::newRow("rs equal to quantity")      << "4,4"         << "1:4:0:1 END";
     QTest::newRow("12 by 10")                  << "12,10"       << "1:10:1:0 1:2:0:1 END";
     QTest::newRow("7 by 3")                    << "7,3"         << "1:3:1:0 1:3:2:0 1:1:0:1 END";
-    QTest::newRow("negative rs, no remainder") << "5,-2"        << "1:-2:0:1 END";
-    QTest::newRow("negative rs, remainder")    << "2,-5"        << "1:2:0:1 END";
     QTest::newRow("blocked by no quantity")    << "7,3;0,1;1,1" << "1:3:1:0 1:3:2:0 1:1:0:1 NQ NQ NQ";
     QTest::newRow("negative quantity")         << "-1,1;1,1"    << "NQ NQ";
     QTest::newRow("empty quantity is 0")       << ",3;1,1"      << "NQ NQ";
@@ -171,6 +172,75 @@ void TestSchedule::planProblems()
     QFETCH(QString, plan);
     QFETCH(QStringList, problems);
     QCOMPARE(DrawSchedule::planProblems(prizes(plan), 10), problems);
+}
+
+/// "1:2,2:1" -> {1: 2, 2: 1}
+static QHash<int, int> perPrize(const QString &text)
+{
+    QHash<int, int> out;
+    for (const QString &pair : text.split(QLatin1Char(','), Qt::SkipEmptyParts))
+        out.insert(pair.section(QLatin1Char(':'), 0, 0).toInt(), pair.section(QLatin1Char(':'), 1, 1).toInt());
+    return out;
+}
+
+// A draw that goes on after an interruption or a void: the places filled count as drawn, the
+// rounds left are those for the places still open, and the rounds go on being numbered.
+void TestSchedule::resume_data()
+{
+    QTest::addColumn<QString>("plan");
+    QTest::addColumn<QString>("filled");      // places filled per prize
+    QTest::addColumn<QString>("roundsBegun"); // rounds begun per prize
+    QTest::addColumn<QString>("actions");     // as in startActions
+    QTest::addColumn<QList<int>>("roundNumbers");
+    // clang-format off
+    QTest::newRow("nothing drawn yet") << "2,1;5,2;1,1" << "" << ""
+        << "1:1:1:0 1:1:0:1 2:2:1:1 2:2:2:1 2:1:0:2 3:1:0:3 END" << QList<int>{1, 2, 1, 2, 3, 1};
+    QTest::newRow("interrupted after the third round") << "2,1;5,2;1,1" << "1:2,2:2" << "1:2,2:1"
+        << "2:2:2:1 2:1:0:2 3:1:0:3 END" << QList<int>{2, 3, 1};
+    QTest::newRow("interrupted after the last round") << "2,1;5,2;1,1" << "1:2,2:5,3:1" << "1:2,2:3,3:1"
+        << "END" << QList<int>{};
+    QTest::newRow("a win of the first prize voided at the end") << "2,1;5,2;1,1" << "1:1,2:5,3:1" << "1:2,2:3,3:1"
+        << "1:1:0:3 END" << QList<int>{3};
+    QTest::newRow("a void in the middle of a prize") << "5,2" << "1:1" << "1:1"
+        << "1:2:2:0 1:2:0:1 END" << QList<int>{2, 3};
+    QTest::newRow("quantity lowered below what was drawn") << "2,1;1,1" << "1:3" << "1:3"
+        << "2:1:0:2 END" << QList<int>{1};
+    QTest::newRow("quantity raised") << "4,2" << "1:2" << "1:1" << "1:2:0:1 END" << QList<int>{2};
+    QTest::newRow("a round of 0 rows was begun") << "2,0;1,1" << "" << "1:1" << "2:1:0:2 END" << QList<int>{1};
+    QTest::newRow("a prize without quantity still blocks") << "1,1;0,1;1,1" << "1:1" << "1:1" << "NQ NQ" << QList<int>{};
+    // clang-format on
+}
+
+void TestSchedule::resume()
+{
+    QFETCH(QString, plan);
+    QFETCH(QString, filled);
+    QFETCH(QString, roundsBegun);
+    QFETCH(QString, actions);
+    QFETCH(QList<int>, roundNumbers);
+    DrawSchedule schedule;
+    schedule.setPlan(prizes(plan));
+    schedule.resume(perPrize(filled), perPrize(roundsBegun));
+    QList<int> numbers;
+    for (const QString &token : actions.split(QLatin1Char(' '))) {
+        if (token == QLatin1String("END")) {
+            QVERIFY(schedule.isOver());
+            continue;
+        }
+        const RoundOutcome outcome = schedule.beginRound();
+        if (token == QLatin1String("NQ")) {
+            QVERIFY(outcome == RoundOutcome::NoQuantity);
+            continue;
+        }
+        QVERIFY(outcome == RoundOutcome::RoundBegun);
+        const QStringList expected = token.split(QLatin1Char(':'));
+        QCOMPARE(schedule.roundPrizeNumber(), expected.at(0).toInt());
+        QCOMPARE(schedule.roundRows(), expected.at(1).toInt());
+        QCOMPARE(schedule.currentRound(), expected.at(2).toInt());
+        QCOMPARE(schedule.currentPrize(), expected.at(3).toInt());
+        numbers << schedule.roundNumber();
+    }
+    QCOMPARE(numbers, roundNumbers);
 }
 
 void TestSchedule::reopeningStartsAgain()

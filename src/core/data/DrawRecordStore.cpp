@@ -202,7 +202,9 @@ RecordEntry DrawRecordStore::voidWin(qint64 drawId, int seq, const QString &reas
 {
     return guarded([&] {
         Transaction transaction(m_db, Durability::Full);
-        requireOpenDraw(drawId);
+        // A void after the draw's end opens the draw again: its place is to be drawn again.
+        if (!requireDraw(drawId).finished.isEmpty())
+            Statement(m_db, Sql::ReopenDraw).bindAll(drawId).execute();
         Statement load(m_db, Sql::DrawEntry);
         load.bindAll(drawId, seq);
         const std::optional<RecordEntry> win = load.next() ? std::optional(readEntry(load)) : std::nullopt;

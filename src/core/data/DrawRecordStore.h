@@ -60,10 +60,11 @@ public:
     /// reaches the disk (Durability::Full).
     QList<RecordEntry> appendWins(qint64 drawId, const QList<NewWin> &wins, const QDateTime &now);
 
-    /// Voids the win with the seq in the open draw: appends a void entry (with the win's prize
-    /// and winner, the seq it voids and the reason, "未到场" when blank) and marks the win voided
-    /// with that reason, in one transaction that reaches the disk. Returns the void entry.
-    /// Refuses a seq that is no win of that draw, or one voided already.
+    /// Voids the win with the seq: appends a void entry (with the win's prize and winner, the
+    /// seq it voids and the reason, "未到场" when blank) and marks the win voided with that
+    /// reason, in one transaction that reaches the disk. A finished draw is opened again, for
+    /// its place is to be drawn again. Returns the void entry. Refuses a seq that is no win of
+    /// that draw, or one voided already.
     RecordEntry voidWin(qint64 drawId, int seq, const QString &reason, const QDateTime &now);
 
     /// The draw's entries in seq order.

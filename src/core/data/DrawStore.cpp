@@ -35,16 +35,14 @@ bool DrawStore::loadRollPass(RollPass *pass, const std::atomic<bool> *cancel)
     return true;
 }
 
-QStringList DrawStore::markDrawn(const QStringList &phones)
+QList<Participant> DrawStore::markDrawn(const QStringList &phones)
 {
-    QStringList names;
-    Transaction transaction(m_db);
+    QList<Participant> winners;
     for (const QString &phone : phones) {
-        Statement first(m_db, Sql::ParticipantName);
+        Statement first(m_db, Sql::ParticipantByPhone);
         first.bindAll(phone);
-        names.append(first.next() ? first.text(0) : QString());
+        winners.append(first.next() ? Participant{phone, first.text(0), first.text(1)} : Participant{phone, {}, {}});
         Statement(m_db, Sql::MarkDrawn).bindAll(phone).execute();
     }
-    transaction.commit();
-    return names;
+    return winners;
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/data/ParticipantStore.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,10 +25,10 @@ public:
     /// abandoned and false is returned; otherwise true with @p pass filled.
     bool loadRollPass(RollPass *pass, const std::atomic<bool> *cancel = nullptr);
 
-    /// Marks every row of each winner's number as drawn, all in one transaction committed
-    /// before it returns, and gives each winner's name: that of the first row of the number by
-    /// serial ("" when no row has it). On failure nothing is marked.
-    QStringList markDrawn(const QStringList &phones);
+    /// Marks every row of each winner's number as drawn and gives each winner as entered: the
+    /// first row of the number by serial (name and comment "" when no row has it). Run it in
+    /// the transaction that also records the winners, so that both are written or neither.
+    QList<Participant> markDrawn(const QStringList &phones);
 
 private:
     Database &m_db;

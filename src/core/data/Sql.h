@@ -108,6 +108,8 @@ inline constexpr char RenumberPrizes[] =
 /// each, in its own order. A plain scan of the table reads 100,000 rows in a third of the
 /// time that a "not in" or "group by" form needs.
 inline constexpr char RollPass[] = "select Tel, ZT from Tab_CJ";
+/// A winner as entered: the first row of the number by serial.
+inline constexpr char ParticipantByPhone[] = "select Name, Comment from Tab_CJ where Tel = ? order by xh limit 1";
 /// Marks every row of a winner's number as drawn.
 inline constexpr char MarkDrawn[] = "update Tab_CJ set ZT = '1' where Tel = ?";
 
@@ -118,6 +120,7 @@ inline constexpr char StartDraw[] = "insert into draws(started) values(?) return
 inline constexpr char LatestDraw[] = "select id, started, finished from draws order by id desc limit 1";
 inline constexpr char DrawById[] = "select id, started, finished from draws where id = ?";
 /// A draw is finished once; finishing it again keeps the first time.
+inline constexpr char ReopenDraw[] = "update draws set finished = null where id = ?";
 inline constexpr char FinishDraw[] = "update draws set finished = ? where id = ? and finished is null";
 inline constexpr char LastDrawEntry[] =
     "select seq, hash from draw_entries where draw_id = ? order by seq desc limit 1";

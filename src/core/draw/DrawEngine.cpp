@@ -7,6 +7,8 @@
 #include "core/draw/DrawSurface.h"
 #include "core/draw/RollWorker.h"
 
+#include <QDateTime>
+
 DrawEngine::DrawEngine(DrawSurface *surface, Database &db, QObject *parent)
     : QObject(parent)
     , m_surface(surface)
@@ -32,6 +34,48 @@ void DrawEngine::loadPlan(int maxRoundRows)
     m_schedule.setPlan(prizes);
 }
 
+std::optional<DrawInfo> DrawEngine::unfinishedDraw()
+{
+    std::optional<DrawInfo> latest = DrawRecordStore(m_db).latestDraw();
+    if (latest && latest->finished.isEmpty())
+        return latest;
+    return std::nullopt;
+}
+
+void DrawEngine::beginNewDraw()
+{
+    if (const std::optional<DrawInfo> open = unfinishedDraw())
+        DrawRecordStore(m_db).finishDraw(open->id, QDateTime::currentDateTime());
+    // The new draw enters the record with its first winners (see stop()).
+    m_drawId = 0;
+}
+
+void DrawEngine::continueDraw(qint64 drawId)
+{
+    m_drawId = drawId;
+    resumeFromRecord();
+}
+
+void DrawEngine::finishDraw()
+{
+    if (m_drawId != 0)
+        DrawRecordStore(m_db).finishDraw(m_drawId, QDateTime::currentDateTime());
+}
+
+void DrawEngine::resumeFromRecord()
+{
+    QHash<int, int> filled;
+    QHash<int, int> roundsBegun;
+    for (const RecordEntry &entry : DrawRecordStore(m_db).entries(m_drawId)) {
+        if (entry.isVoid())
+            continue;
+        if (!entry.voided)
+            ++filled[entry.prizeNumber];
+        roundsBegun[entry.prizeNumber] = qMax(roundsBegun.value(entry.prizeNumber), entry.round);
+    }
+    m_schedule.resume(filled, roundsBegun);
+}
+
 void DrawEngine::setKeySource(RollKeySource source)
 {
     m_keySource = std::move(source);
@@ -42,6 +86,7 @@ void DrawEngine::startRound(int roundRows)
     halt();
     m_roundRows = qMin(roundRows, int(RollWorker::MaxRoundRows));
     m_roundPrize = m_schedule.roundPrizeNumber();
+    m_roundNumber = m_schedule.roundNumber();
     m_revealDue = m_roundRows > 0;
     roll();
 }
@@ -71,15 +116,29 @@ void DrawEngine::stop()
     // The round's winners in row order, each number once. With fewer participants than rows
     // the filled entries do not begin at 1: every entry is looked at, so that such a round
     // still yields everyone it showed.
-    QStringList winners;
+    QStringList phones;
     for (int s = 1; s <= RollWorker::MaxRoundRows; ++s) {
-        if (!m_lastShown[s].isEmpty() && !winners.contains(m_lastShown[s]))
-            winners.append(m_lastShown[s]);
+        if (!m_lastShown[s].isEmpty() && !phones.contains(m_lastShown[s]))
+            phones.append(m_lastShown[s]);
     }
-    QStringList names;
-    if (!winners.isEmpty()) {
+    QList<RecordEntry> written;
+    if (!phones.isEmpty()) {
         try {
-            names = DrawStore(m_db).markDrawn(winners);
+            // The marks and the record together, on the disk before anybody sees a winner: a
+            // winner the audience has seen is always on record.
+            Transaction transaction(m_db, Durability::Full);
+            DrawRecordStore record(m_db);
+            const QDateTime now = QDateTime::currentDateTime();
+            const qint64 drawId = m_drawId != 0 ? m_drawId : record.startDraw(now);
+            const QList<Participant> winners = DrawStore(m_db).markDrawn(phones);
+            const PlannedPrize prize = m_schedule.plan().value(m_roundPrize - 1);
+            QList<NewWin> wins;
+            for (const Participant &winner : winners)
+                wins.append(
+                    {m_roundPrize, prize.name, prize.item, m_roundNumber, winner.phone, winner.name, winner.comment});
+            written = record.appendWins(drawId, wins, now);
+            transaction.commit();
+            m_drawId = drawId;
         } catch (const DatabaseError &) {
             // Nothing was written, so nobody may be shown as a winner: the round goes on.
             roll();
@@ -88,10 +147,11 @@ void DrawEngine::stop()
     }
     reveal();
     m_surface->playWinMusic();
-    for (qsizetype i = 0; i < winners.size(); ++i) {
-        m_winnerLog.append({winners.at(i), m_roundPrize});
-        m_surface->addNotificationLine(winners.at(i) + QStringLiteral("      ") + names.at(i) + QLatin1Char('\r'));
+    for (const RecordEntry &win : std::as_const(written)) {
+        m_winnerLog.append({win.phone, m_roundPrize});
+        m_surface->addNotificationLine(win.phone + QStringLiteral("      ") + win.name + QLatin1Char('\r'));
     }
+    m_lastRoundWins = written;
     m_lastShown.fill(QString());
     m_surface->showNotification();
 }
@@ -106,4 +166,10 @@ void DrawEngine::reveal()
     // cleared rather than left showing a masked number that did not win.
     for (int s = 1; s <= m_roundRows; ++s)
         m_surface->showTileRow(s - 1, m_lastShown[s]);
+}
+
+void DrawEngine::voidWin(int seq, const QString &reason)
+{
+    DrawRecordStore(m_db).voidWin(m_drawId, seq, reason, QDateTime::currentDateTime());
+    resumeFromRecord();
 }

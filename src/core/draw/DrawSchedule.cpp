@@ -5,23 +5,11 @@
 
 namespace {
 
-/// Rounds a prize takes: quantity / perRound, one more for a remainder; a prize with 0
-/// winners per round takes one round (of 0 rows).
-int roundsOf(const PlannedPrize &prize)
+/// Rows of a prize's first round: its winners per round, or its quantity when that is less.
+/// No later round has more.
+int firstRoundRows(int quantity, int perRound)
 {
-    if (prize.perRound == 0)
-        return 1;
-    return prize.quantity / prize.perRound + (prize.quantity % prize.perRound != 0 ? 1 : 0);
-}
-
-/// Rows of the round-th round (1-based) of a prize: its winners per round, but the last
-/// round of a quantity that is not a multiple of them only the remainder.
-int rowsOfRound(const PlannedPrize &prize, int round)
-{
-    if (prize.perRound == 0)
-        return 0;
-    const int remainder = prize.quantity % prize.perRound;
-    return remainder != 0 && round == roundsOf(prize) ? remainder : prize.perRound;
+    return perRound > 0 ? qMin(perRound, quantity) : perRound;
 }
 
 } // namespace
@@ -49,7 +37,7 @@ QStringList DrawSchedule::planProblems(const QList<Prize> &prizes, int maxRoundR
         else if (perRound < 0)
             problem(QStringLiteral("每次抽奖人数 %1 是负数").arg(perRound));
         else if (quantityRead && quantity > 0 && quantity <= MaxQuantity &&
-                 rowsOfRound({prize.name, quantity, perRound}, 1) > maxRoundRows) {
+                 firstRoundRows(quantity, perRound) > maxRoundRows) {
             problem(QStringLiteral("每次抽奖人数 %1 超过每次最多可抽的 %2 人（抽奖画面最多显示 %2 行号码）")
                         .arg(perRound)
                         .arg(maxRoundRows));
@@ -62,15 +50,41 @@ void DrawSchedule::setPlan(const QList<Prize> &prizes)
 {
     // Whatever happens below, no earlier plan stays usable.
     m_plan.clear();
+    m_open.clear();
+    m_roundsBegun.clear();
     m_currentPrize = 0;
-    m_currentRound = 0;
     m_roundPrizeNumber = 0;
+    m_roundNumber = 0;
 
     QList<PlannedPrize> plan;
     plan.reserve(prizes.size());
     for (const Prize &prize : prizes)
-        plan.append({prize.name, Text::toInteger(prize.quantity), Text::toInteger(prize.perRound)});
+        plan.append({prize.name, prize.item, Text::toInteger(prize.quantity), Text::toInteger(prize.perRound)});
     m_plan = std::move(plan);
+    for (const PlannedPrize &prize : std::as_const(m_plan)) {
+        m_open.append(qMax(prize.quantity, 0));
+        m_roundsBegun.append(0);
+    }
+}
+
+void DrawSchedule::resume(const QHash<int, int> &filled, const QHash<int, int> &roundsBegun)
+{
+    for (qsizetype p = 0; p < m_plan.size(); ++p) {
+        const int number = int(p) + 1;
+        m_open[p] = qMax(0, m_plan.at(p).quantity - filled.value(number));
+        m_roundsBegun[p] = roundsBegun.value(number);
+        // A prize that gave a round of 0 rows is done, as in an uninterrupted draw.
+        if (m_plan.at(p).perRound <= 0 && m_roundsBegun[p] > 0)
+            m_open[p] = 0;
+    }
+    m_currentPrize = 0;
+    skipFinishedPrizes();
+}
+
+void DrawSchedule::skipFinishedPrizes()
+{
+    while (m_currentPrize < m_plan.size() && m_plan.at(m_currentPrize).quantity >= 1 && m_open.at(m_currentPrize) == 0)
+        ++m_currentPrize;
 }
 
 bool DrawSchedule::isOver() const
@@ -83,6 +97,11 @@ QString DrawSchedule::prizeName(int number) const
     return number >= 1 && number <= m_plan.size() ? m_plan.at(number - 1).name : QString();
 }
 
+int DrawSchedule::currentRound() const
+{
+    return isOver() ? 0 : m_roundsBegun.at(m_currentPrize);
+}
+
 RoundOutcome DrawSchedule::beginRound()
 {
     if (isOver())
@@ -92,11 +111,11 @@ RoundOutcome DrawSchedule::beginRound()
         return RoundOutcome::NoQuantity;
 
     m_roundPrizeNumber = m_currentPrize + 1;
-    ++m_currentRound;
-    m_roundRows = rowsOfRound(prize, m_currentRound);
-    if (m_currentRound >= roundsOf(prize)) {
-        m_currentRound = 0;
-        ++m_currentPrize;
-    }
+    m_roundNumber = ++m_roundsBegun[m_currentPrize];
+    int &open = m_open[m_currentPrize];
+    // 0 winners per round: one round of 0 rows, then the prize is done.
+    m_roundRows = prize.perRound > 0 ? qMin(prize.perRound, open) : prize.perRound;
+    open = prize.perRound > 0 ? open - m_roundRows : 0;
+    skipFinishedPrizes();
     return RoundOutcome::RoundBegun;
 }

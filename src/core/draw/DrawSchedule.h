@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -10,6 +11,7 @@ struct Prize;
 struct PlannedPrize
 {
     QString name;
+    QString item;     ///< the prize item ("奖品")
     int quantity = 0; ///< winners of the prize
     int perRound = 0; ///< winners drawn in each round
 };
@@ -21,8 +23,9 @@ enum class RoundOutcome {
 };
 
 /// Which prize the next round belongs to, how many rows it has, and when the draw is over.
-/// The prizes are drawn in draw order, each over as many rounds as its quantity and its
-/// winners per round require: rounds of perRound rows, the last one the remainder.
+/// The prizes are drawn in draw order, each over as many rounds as its places require: rounds
+/// of perRound rows, the last one the remainder of the places still open. A draw that goes on
+/// after an interruption, or after a win was voided, resumes from the places already filled.
 ///
 /// Calling order at a start action: isOver(); if false, prizeName(currentPrize() + 1) for
 /// the notification; then beginRound().
@@ -46,6 +49,13 @@ public:
     /// so isOver() is true and nothing can roll.
     void setPlan(const QList<Prize> &prizes);
 
+    /// Goes on with a draw whose places were partly filled: each prize (by number, from 1) has
+    /// @p filled places taken, and @p roundsBegun rounds begun so far (for numbering the rounds
+    /// that follow). The rounds that remain are those for the places still open; a prize whose
+    /// quantity is now at or below what was filled gets no more rounds. The next round belongs
+    /// to the first prize in draw order with a place open.
+    void resume(const QHash<int, int> &filled, const QHash<int, int> &roundsBegun);
+
     /// True when every prize has been taken.
     bool isOver() const;
 
@@ -54,26 +64,33 @@ public:
 
     /// Steps to the next round. A prize with a quantity below 1 gives NoQuantity and blocks
     /// the schedule (every later call gives NoQuantity again). Otherwise the round gets the
-    /// prize's winners per round as rows, its last round the remainder; the prize counts as
-    /// finished when its last round begins. A prize with 0 winners per round gives one round
-    /// of 0 rows and is then finished. When the draw is over it gives NoQuantity and
-    /// changes nothing.
+    /// prize's winners per round as rows, or the places still open when fewer; the prize
+    /// counts as finished when its last round begins. A prize with 0 winners per round gives
+    /// one round of 0 rows and is then finished. When the draw is over it gives NoQuantity
+    /// and changes nothing.
     RoundOutcome beginRound();
 
     const QList<PlannedPrize> &plan() const { return m_plan; }
     /// 0-based index of the prize the next round belongs to.
     int currentPrize() const { return m_currentPrize; }
     /// Rounds already begun for the prize at currentPrize().
-    int currentRound() const { return m_currentRound; }
+    int currentRound() const;
     /// Rows, and so winners, of the round the latest beginRound() began.
     int roundRows() const { return m_roundRows; }
     /// Prize number (1-based) of the round the latest beginRound() began; 0 before the first.
     int roundPrizeNumber() const { return m_roundPrizeNumber; }
+    /// Which round of its prize (from 1) the latest beginRound() began.
+    int roundNumber() const { return m_roundNumber; }
 
 private:
+    /// Moves on past the prizes that are done; a prize without quantity stops it.
+    void skipFinishedPrizes();
+
     QList<PlannedPrize> m_plan;
+    QList<int> m_open;        // places still open, per prize
+    QList<int> m_roundsBegun; // per prize
     int m_currentPrize = 0;
-    int m_currentRound = 0;
     int m_roundRows = 0;
     int m_roundPrizeNumber = 0;
+    int m_roundNumber = 0;
 };
