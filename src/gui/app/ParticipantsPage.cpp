@@ -96,6 +96,9 @@ void ParticipantsPage::importParticipants()
     for (const Participant &p : *rows)
         gridRows.append({p.phone, p.name, p.comment});
     model()->setRows(gridRows);
+    // The new list starts as after start-up, with its first row current: Delete acts on it
+    // before anything was clicked.
+    view()->setCurrentCell(0, 0);
 
     if (const int duplicated = ParticipantImport::duplicatedNumbers(*rows)) {
         Dialogs::information(this,
