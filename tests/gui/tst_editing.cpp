@@ -164,7 +164,7 @@ public:
     void clickDelete() { QTest::mouseClick(button(page().deleteButton), Qt::LeftButton); }
 
     /// Selects the row by its serial cell: passing through a phone cell would end an edit
-    /// there and carry a comment into the row above.
+    /// there and could fill an empty comment in the row above.
     void deleteRow(int row)
     {
         setCurrentCell(0, row);
@@ -238,16 +238,12 @@ public:
     }
 
     /// Grid and table in step: data row k shows k and its trimmed texts are record k's. The
-    /// one row an empty table shows may be blank and unnumbered. A participant's comment is
-    /// left out: the carry-over changes it in the grid alone until the row's next save.
+    /// one row an empty table shows may be blank and unnumbered.
     void verifyInStep()
     {
-        QStringList fields = page().fields;
-        if (m_page == Page::Participants)
-            fields.removeLast();
-        const QStringList table = tableRows(fields);
-        QStringList grid = gridRows(int(fields.size()));
-        const QString blankRow(fields.size(), QLatin1Char('|'));
+        const QStringList table = tableRows();
+        QStringList grid = gridRows();
+        const QString blankRow(page().fields.size(), QLatin1Char('|'));
         if (table.isEmpty() && grid == QStringList{blankRow})
             grid.clear();
         QCOMPARE(grid, table);
@@ -280,6 +276,8 @@ private slots:
     void blanksShownButStoredTrimmed();
     void commentCarryOver_data();
     void commentCarryOver();
+    void movingThroughPhonesKeepsComments();
+    void failingCarryOverLeavesTheCommentEmpty();
     void prizeGridCarriesNothing();
     void rowWithoutRecordIsSaved_data();
     void rowWithoutRecordIsSaved();
@@ -444,8 +442,6 @@ void TestEditing::enterInEachColumn()
         QCOMPARE(f.grid()->currentColumn(), 1);
     }
     QCOMPARE(f.tableRows(), expected);
-    if (page == Page::Participants && col == 1) // a phone number offers the comment to the row above
-        expected[0] = QStringLiteral("1|Tel1|Name1|备注");
     QCOMPARE(f.gridRows(), expected);
     QVERIFY(f.errors().isEmpty());
 }
@@ -529,41 +525,55 @@ void TestEditing::blanksShownButStoredTrimmed()
 
 void TestEditing::commentCarryOver_data()
 {
-    QTest::addColumn<QStringList>("edits");        // "col,row=text", in order
-    QTest::addColumn<QStringList>("gridComments"); // rows 1..3 as shown afterwards
-    QTest::addColumn<QStringList>("tableComments");
+    QTest::addColumn<QStringList>("comments"); // the comments of rows 1..3 at start
+    QTest::addColumn<QStringList>("edits");    // "col,row=text", in order
+    QTest::addColumn<QStringList>("shown");    // the comments of rows 1..3 afterwards
 
-    const QString c1 = QStringLiteral("Comment1"), c2 = QStringLiteral("Comment2"), c3 = QStringLiteral("Comment3");
+    const QString c1 = QStringLiteral("Comment1"), c3 = QStringLiteral("Comment3");
     const QString start = QStringLiteral("备注");
+    const QStringList secondEmpty{c1, QString(), c3};
     QTest::newRow("phone in row 1 carries nothing")
-        << QStringList{QStringLiteral("1,1=139")} << QStringList{c1, c2, c3} << QStringList{c1, c2, c3};
-    QTest::newRow("phone in row 3 before any comment offers 备注 to row 2, grid only")
-        << QStringList{QStringLiteral("1,3=139")} << QStringList{c1, start, c3} << QStringList{c1, c2, c3};
-    QTest::newRow("row 2 stores the carried comment with its next save")
-        << QStringList{QStringLiteral("1,3=139"), QStringLiteral("2,2=Name")} << QStringList{c1, start, c3}
+        << secondEmpty << QStringList{QStringLiteral("1,1=139")} << secondEmpty;
+    QTest::newRow("phone below an empty comment fills it with 备注 before any comment")
+        << secondEmpty << QStringList{QStringLiteral("1,3=139")} << QStringList{c1, start, c3};
+    QTest::newRow("a comment of blanks counts as empty")
+        << QStringList{c1, QStringLiteral("  "), c3} << QStringList{QStringLiteral("1,3=139")}
         << QStringList{c1, start, c3};
-    QTest::newRow("comment of row 1 reaches row 2 with the phone of row 3")
-        << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("1,3=139")}
-        << QStringList{QStringLiteral("VIP"), QStringLiteral("VIP"), c3} << QStringList{QStringLiteral("VIP"), c2, c3};
-    QTest::newRow("comment of row 1 written back by the phone of row 2")
-        << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("1,2=139")}
-        << QStringList{QStringLiteral("VIP"), c2, c3} << QStringList{QStringLiteral("VIP"), c2, c3};
-    QTest::newRow("carried untrimmed, stored trimmed")
-        << QStringList{QStringLiteral("3,1= VIP "), QStringLiteral("1,3=139"), QStringLiteral("1,2=138")}
-        << QStringList{QStringLiteral(" VIP "), QStringLiteral(" VIP "), c3}
+    QTest::newRow("a comment above is never overwritten")
+        << QStringList{c1, QStringLiteral("Comment2"), c3} << QStringList{QStringLiteral("1,3=139")}
+        << QStringList{c1, QStringLiteral("Comment2"), c3};
+    QTest::newRow("the comment last typed fills the empty one above")
+        << secondEmpty << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("1,3=139")}
         << QStringList{QStringLiteral("VIP"), QStringLiteral("VIP"), c3};
+    QTest::newRow("the comment last typed stays where it was typed")
+        << secondEmpty << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("1,2=139")}
+        << QStringList{QStringLiteral("VIP"), QString(), c3};
+    // An emptied comment is the last comment too: it fills nothing.
+    QTest::newRow("an emptied comment fills nothing")
+        << QStringList{c1, QString(), QString()} << QStringList{QStringLiteral("3,3="), QStringLiteral("1,3=139")}
+        << QStringList{c1, QString(), QString()};
+    QTest::newRow("carried untrimmed, stored trimmed")
+        << QStringList{QString(), QString(), c3}
+        << QStringList{QStringLiteral("3,1= VIP "), QStringLiteral("1,3=139"), QStringLiteral("1,2=138")}
+        << QStringList{QStringLiteral(" VIP "), QStringLiteral(" VIP "), c3};
     QTest::newRow("name edits carry nothing")
-        << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("2,3=Name")}
-        << QStringList{QStringLiteral("VIP"), c2, c3} << QStringList{QStringLiteral("VIP"), c2, c3};
+        << secondEmpty << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("2,3=Name")}
+        << QStringList{QStringLiteral("VIP"), QString(), c3};
 }
 
+// The last comment typed (备注 before any) fills an empty comment in the row above when a
+// phone number is entered; the row above is saved with it at once, so grid and table agree,
+// also after a restart.
 void TestEditing::commentCarryOver()
 {
+    QFETCH(QStringList, comments);
     QFETCH(QStringList, edits);
-    QFETCH(QStringList, gridComments);
-    QFETCH(QStringList, tableComments);
+    QFETCH(QStringList, shown);
     Fixture f(Page::Participants);
-    f.seed(3);
+    QList<QStringList> seeded;
+    for (int i = 1; i <= 3; ++i)
+        seeded << (seededRow(Page::Participants, i).mid(0, 2) << comments.at(i - 1));
+    f.db.addParticipants(seeded);
     f.open();
 
     for (const QString &edit : std::as_const(edits)) {
@@ -572,11 +582,72 @@ void TestEditing::commentCarryOver()
         f.editCell(at.at(0).toInt(), at.at(1).toInt(), edit.mid(eq + 1));
     }
 
-    QStringList shown;
+    QStringList grid;
+    QStringList stored;
+    for (int r = 1; r <= 3; ++r) {
+        grid << f.cell(3, r);
+        stored << Text::trimmed(f.cell(3, r));
+    }
+    QCOMPARE(grid, shown);
+    f.verifyInStep();
+    f.close();
+    f.open();
+    QStringList restarted;
     for (int r = 1; r <= 3; ++r)
+        restarted << f.cell(3, r);
+    QCOMPARE(restarted, stored);
+}
+
+// Arrowing down and up through the phone numbers, typing nothing, changes no comment.
+void TestEditing::movingThroughPhonesKeepsComments()
+{
+    Fixture f(Page::Participants);
+    const QStringList comments{QStringLiteral("销售部"), QStringLiteral("财务部"), QStringLiteral("技术部"),
+                               QStringLiteral("人事部")};
+    QList<QStringList> seeded;
+    for (int i = 0; i < comments.size(); ++i)
+        seeded << QStringList{QStringLiteral("1380000000%1").arg(i + 1), QStringLiteral("人%1").arg(i + 1),
+                              comments.at(i)};
+    f.db.addParticipants(seeded);
+    f.open();
+    f.grid()->setFocus();
+    f.setCurrentCell(1, 1);
+
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up}) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(f.currentRow(), 1);
+    QCOMPARE(f.grid()->currentColumn(), 1);
+
+    f.close();
+    QCOMPARE(f.db.column(QStringLiteral("select Comment from Tab_CJ order by xh")), comments);
+    f.open();
+    QStringList shown;
+    for (int r = 1; r <= f.rows(); ++r)
         shown << f.cell(3, r);
-    QCOMPARE(shown, gridComments);
-    QCOMPARE(f.db.column(QStringLiteral("select Comment from Tab_CJ order by xh")), tableComments);
+    QCOMPARE(shown, comments);
+}
+
+// The row above cannot be saved: its comment stays empty in the grid as in the table, and
+// the phone number typed below is stored all the same.
+void TestEditing::failingCarryOverLeavesTheCommentEmpty()
+{
+    Fixture f(Page::Participants);
+    f.db.addParticipants({seededRow(Page::Participants, 1),
+                          {QStringLiteral("Tel2"), QStringLiteral("Name2")},
+                          seededRow(Page::Participants, 3)});
+    f.open();
+    f.db.exec(QStringLiteral("create trigger Refuse before update on Tab_CJ when new.xh = 2 "
+                             "begin select raise(abort, 'row 2 refused'); end"));
+
+    f.editCell(1, 3, QStringLiteral("139"));
+
+    QCOMPARE(f.errors().size(), 1);
+    QVERIFY2(f.errors().constFirst().contains(QLatin1String("row 2 refused")), qPrintable(f.errors().constFirst()));
+    QCOMPARE(f.cell(3, 2), QString());
+    QCOMPARE(f.cell(1, 3), QStringLiteral("139"));
+    f.verifyInStep();
 }
 
 void TestEditing::prizeGridCarriesNothing()
@@ -619,7 +690,7 @@ void TestEditing::rowWithoutRecordIsSaved()
     if (rows > 0)
         f.db.exec(QStringLiteral("delete from %1 where xh = %2").arg(f.page().table).arg(row));
 
-    // Columns 2 and 3: a phone number would carry a comment into the row above.
+    // Columns 2 and 3: a phone number could fill an empty comment in the row above.
     f.editCell(2, row, QStringLiteral("typed"));
     f.editCell(3, row, QStringLiteral("more"));
 

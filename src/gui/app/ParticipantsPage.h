@@ -31,6 +31,9 @@ protected:
     void editFinished(int row, int column) override;
 
 private:
+    /// Fills an empty comment of @p row with the comment last typed and saves the row.
+    void carryCommentInto(int row);
+
     ParticipantStore m_store;
     QString m_lastComment;
 };
