@@ -1,11 +1,15 @@
 // Editing the participant grid and the prize grid: add, save on every ended edit, delete with
 // renumbering, the keyboard, and what a failing database leaves behind. Every test drives
 // the real window (button clicks, keys typed into the cells) and checks grid and table.
+#include "FakeSoundPlayer.h"
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
 #include "core/base/Text.h"
 #include "core/data/Database.h"
+#include "core/draw/DrawEngine.h"
+#include "core/spreadsheet/SheetReader.h"
 #include "gui/app/MainWindow.h"
+#include "gui/draw/DrawScreen.h"
 #include "gui/ui/GridModel.h"
 #include "gui/ui/GridView.h"
 
@@ -18,6 +22,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 #include <sqlite3.h>
@@ -203,6 +208,14 @@ public:
         type(text + end);
     }
 
+    /// Types into a cell and leaves its editor open, as an operator who has not pressed Tab
+    /// or Enter yet.
+    void typeWithoutEnding(int col, int row, const QString &text)
+    {
+        editCell(col, row, text, QString());
+        QVERIFY2(qobject_cast<QLineEdit *>(QApplication::focusWidget()), "the cell editor closed");
+    }
+
     /// The grid's data rows as "xh|c1|c2|...", trimmed as the table stores them; `cols`
     /// limits the columns.
     QStringList gridRows(int cols = 0) const
@@ -287,6 +300,9 @@ private slots:
     void failingDeleteChangesNothing();
     void failingAddOrSaveLosesNothing_data();
     void failingAddOrSaveLosesNothing();
+    void openEditEndsBeforeACommand_data();
+    void openEditEndsBeforeACommand();
+    void typedQuantityReachesTheDraw();
 };
 
 void TestEditing::add_data()
@@ -863,6 +879,104 @@ void TestEditing::failingAddOrSaveLosesNothing()
     // Once the database works again, the row's next save stores everything the grid shows.
     f.editCell(3, row, QStringLiteral("again"));
     f.verifyInStep();
+}
+
+void TestEditing::openEditEndsBeforeACommand_data()
+{
+    QTest::addColumn<Page>("page"); // where the edit is open
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QList<bool>>("answers"); // to the command's questions
+
+    // The menu and the page buttons as a screen reader presses them: the keyboard focus stays
+    // in the cell editor.
+    const QList<bool> cancel{false};
+    QTest::newRow("participants, clear data cancelled") << Page::Participants << "clearDataAction" << cancel;
+    QTest::newRow("prizes, clear data") << Page::Prizes << "clearDataAction" << QList<bool>{true};
+    QTest::newRow("participants, settings") << Page::Participants << "settingsAction" << cancel;
+    QTest::newRow("prizes, settings") << Page::Prizes << "settingsAction" << cancel;
+    QTest::newRow("participants, delete cancelled") << Page::Participants << "deleteParticipantButton" << cancel;
+    QTest::newRow("prizes, delete cancelled") << Page::Prizes << "deletePrizeButton" << cancel;
+    QTest::newRow("prizes, delete of a result") << Page::Prizes << "deleteResultButton" << cancel;
+    QTest::newRow("participants, import cancelled") << Page::Participants << "importButton" << cancel;
+    QTest::newRow("participants, export") << Page::Participants << "exportParticipantsButton" << cancel;
+    QTest::newRow("prizes, export of the results") << Page::Prizes << "exportResultsButton" << cancel;
+    QTest::newRow("participants, exit") << Page::Participants << "exitAction" << cancel;
+}
+
+// A command that reads the tables first ends the edit still open in a grid: what was typed
+// is in the grid and in the table when the command runs.
+void TestEditing::openEditEndsBeforeACommand()
+{
+    QFETCH(Page, page);
+    QFETCH(QString, command);
+    QFETCH(QList<bool>, answers);
+    Fixture f(page);
+    f.seed(2);
+    f.open();
+    const QString exported = f.db.root() + QStringLiteral("/out.csv");
+    if (command.startsWith(QLatin1String("export")))
+        f.dialogs.fileNames = {exported};
+    f.dialogs.answers = answers;
+    QStringList expected = seededRows(page, {1, 2});
+    QStringList values = seededRow(page, 2);
+    values[1] = QStringLiteral("typed");
+    expected[1] = joined(QStringLiteral("2"), values);
+
+    f.typeWithoutEnding(2, 2, QStringLiteral("typed"));
+    // A dialog the command opens is seen with the table as it stands then, and closed.
+    QStringList tableWhileOpen;
+    QTimer::singleShot(0, [&] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            tableWhileOpen = f.tableRows();
+            dialog->reject();
+        }
+    });
+    if (auto *action = f.window->findChild<QAction *>(command))
+        action->trigger();
+    else
+        f.button(qPrintable(command))->click();
+
+    QVERIFY2(f.errors().isEmpty(), qPrintable(f.errors().join(QLatin1Char('\n'))));
+    if (command == QLatin1String("settingsAction"))
+        QCOMPARE(tableWhileOpen, expected);
+    if (command == QLatin1String("exportParticipantsButton")) {
+        const SheetData sheet = readSheet(exported);
+        QCOMPARE(sheet.cell(3, 3), QStringLiteral("typed"));
+    }
+    QCOMPARE(f.cell(2, 2), QStringLiteral("typed"));
+    if (command == QLatin1String("exitAction"))
+        f.close();
+    QCOMPARE(f.tableRows(), expected);
+}
+
+// 开始抽奖 with a quantity typed and not yet confirmed: the draw's plan has it.
+void TestEditing::typedQuantityReachesTheDraw()
+{
+    Fixture f(Page::Prizes);
+    f.db.addPrizes(
+        {{QStringLiteral("一等奖"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("电视"), QString()}});
+    f.db.addManyParticipants(5);
+    FakeSoundPlayer sounds;
+    f.open();
+    f.typeWithoutEnding(2, 1, QStringLiteral("3"));
+
+    int planned = -1;
+    QStringList stored;
+    QTimer::singleShot(0, [&] {
+        auto *screen = qobject_cast<DrawScreen *>(QApplication::activeModalWidget());
+        if (!screen)
+            return;
+        planned = screen->engine().schedule().plan().value(0).quantity;
+        stored = f.db.column(QStringLiteral("select quantity from Tab_Set"));
+        screen->engine().halt();
+        screen->done(QDialog::Rejected);
+    });
+    f.window->findChild<QAction *>(QStringLiteral("startDrawAction"))->trigger();
+
+    QCOMPARE(planned, 3);
+    QCOMPARE(stored, QStringList{QStringLiteral("3")});
+    // The results lay out the places of the quantity the draw had.
+    QCOMPARE(f.window->findChild<GridView *>(QStringLiteral("resultGrid"))->gridModel()->rowCount(), 3);
 }
 
 QTEST_MAIN(TestEditing)

@@ -105,6 +105,7 @@ void ParticipantsPage::carryCommentInto(int row)
 
 void ParticipantsPage::importParticipants()
 {
+    GridView::endEditsIn(window());
     const std::optional<QList<Participant>> rows = SheetTransfer::importParticipants(this, m_store);
     if (!rows)
         return;
@@ -129,6 +130,7 @@ void ParticipantsPage::importParticipants()
 
 void ParticipantsPage::exportParticipants()
 {
+    GridView::endEditsIn(window());
     SheetTransfer::exportGrid(this, *model());
 }
 
