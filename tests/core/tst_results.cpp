@@ -62,6 +62,8 @@ private slots:
     void placeCount();
     void build_data();
     void build();
+    void placesEndAtTheLimit_data();
+    void placesEndAtTheLimit();
     void quantityNotANumberStopsTheLayout();
     void databaseFailureEndsTheBuild();
 };
@@ -174,6 +176,43 @@ void TestResults::build()
     ListSink sink;
     Results::build(prizeRows(prizes), winnerList(winners), participants, sink);
     QCOMPARE(sink.rows, expected);
+}
+
+void TestResults::placesEndAtTheLimit_data()
+{
+    QTest::addColumn<QStringList>("prizes");  // name|quantity|item
+    QTest::addColumn<QStringList>("winners"); // tel|prize number
+    QTest::addColumn<int>("places");
+    QTest::addColumn<QStringList>("last"); // the last places laid out, prize|item|tel|name
+
+    QTest::newRow("exactly the limit") << QStringList{"A|100000|x"} << QStringList{"13800000001|1"} << 100000
+                                       << QStringList{"A|x||"};
+    // A quantity typed with a few zeros too many.
+    QTest::newRow("one prize far above") << QStringList{"A|10000000|x"} << QStringList{} << 100000
+                                         << QStringList{"A|x||"};
+    QTest::newRow("one prize at the largest number")
+        << QStringList{"A|2147483647|x"} << QStringList{} << 100000 << QStringList{"A|x||"};
+    // The limit counts the places of every prize; a winner of a prize left without a place
+    // is not shown, one with a place is.
+    QTest::newRow("the limit reached in the second prize")
+        << QStringList{"A|99999|x", "B|3|y", "C|5|z"} << QStringList{"13800000002|2", "13800000003|3"} << 100000
+        << QStringList{"A|x||", "B|y|13800000002|张二"};
+}
+
+void TestResults::placesEndAtTheLimit()
+{
+    QFETCH(QStringList, prizes);
+    QFETCH(QStringList, winners);
+    QFETCH(int, places);
+    QFETCH(QStringList, last);
+    TestDb db;
+    db.addParticipants({{"13800000001", "张一", ""}, {"13800000002", "张二", ""}, {"13800000003", "张三", ""}});
+    Database connection(db.dbFile());
+    ParticipantStore participants(connection);
+    ListSink sink;
+    Results::build(prizeRows(prizes), winnerList(winners), participants, sink);
+    QCOMPARE(sink.rows.size(), places);
+    QCOMPARE(sink.rows.mid(places - last.size()), last);
 }
 
 void TestResults::quantityNotANumberStopsTheLayout()

@@ -1,11 +1,15 @@
 // Editing the participant grid and the prize grid: add, save on every ended edit, delete with
 // renumbering, the keyboard, and what a failing database leaves behind. Every test drives
 // the real window (button clicks, keys typed into the cells) and checks grid and table.
+#include "FakeSoundPlayer.h"
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
 #include "core/base/Text.h"
 #include "core/data/Database.h"
+#include "core/draw/DrawEngine.h"
+#include "core/spreadsheet/SheetReader.h"
 #include "gui/app/MainWindow.h"
+#include "gui/draw/DrawScreen.h"
 #include "gui/ui/GridModel.h"
 #include "gui/ui/GridView.h"
 
@@ -18,6 +22,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 #include <memory>
 #include <sqlite3.h>
@@ -164,7 +169,7 @@ public:
     void clickDelete() { QTest::mouseClick(button(page().deleteButton), Qt::LeftButton); }
 
     /// Selects the row by its serial cell: passing through a phone cell would end an edit
-    /// there and carry a comment into the row above.
+    /// there and could fill an empty comment in the row above.
     void deleteRow(int row)
     {
         setCurrentCell(0, row);
@@ -203,6 +208,14 @@ public:
         type(text + end);
     }
 
+    /// Types into a cell and leaves its editor open, as an operator who has not pressed Tab
+    /// or Enter yet.
+    void typeWithoutEnding(int col, int row, const QString &text)
+    {
+        editCell(col, row, text, QString());
+        QVERIFY2(qobject_cast<QLineEdit *>(QApplication::focusWidget()), "the cell editor closed");
+    }
+
     /// The grid's data rows as "xh|c1|c2|...", trimmed as the table stores them; `cols`
     /// limits the columns.
     QStringList gridRows(int cols = 0) const
@@ -238,16 +251,12 @@ public:
     }
 
     /// Grid and table in step: data row k shows k and its trimmed texts are record k's. The
-    /// one row an empty table shows may be blank and unnumbered. A participant's comment is
-    /// left out: the carry-over changes it in the grid alone until the row's next save.
+    /// one row an empty table shows may be blank and unnumbered.
     void verifyInStep()
     {
-        QStringList fields = page().fields;
-        if (m_page == Page::Participants)
-            fields.removeLast();
-        const QStringList table = tableRows(fields);
-        QStringList grid = gridRows(int(fields.size()));
-        const QString blankRow(fields.size(), QLatin1Char('|'));
+        const QStringList table = tableRows();
+        QStringList grid = gridRows();
+        const QString blankRow(page().fields.size(), QLatin1Char('|'));
         if (table.isEmpty() && grid == QStringList{blankRow})
             grid.clear();
         QCOMPARE(grid, table);
@@ -280,6 +289,8 @@ private slots:
     void blanksShownButStoredTrimmed();
     void commentCarryOver_data();
     void commentCarryOver();
+    void movingThroughPhonesKeepsComments();
+    void failingCarryOverLeavesTheCommentEmpty();
     void prizeGridCarriesNothing();
     void rowWithoutRecordIsSaved_data();
     void rowWithoutRecordIsSaved();
@@ -289,6 +300,9 @@ private slots:
     void failingDeleteChangesNothing();
     void failingAddOrSaveLosesNothing_data();
     void failingAddOrSaveLosesNothing();
+    void openEditEndsBeforeACommand_data();
+    void openEditEndsBeforeACommand();
+    void typedQuantityReachesTheDraw();
 };
 
 void TestEditing::add_data()
@@ -444,8 +458,6 @@ void TestEditing::enterInEachColumn()
         QCOMPARE(f.grid()->currentColumn(), 1);
     }
     QCOMPARE(f.tableRows(), expected);
-    if (page == Page::Participants && col == 1) // a phone number offers the comment to the row above
-        expected[0] = QStringLiteral("1|Tel1|Name1|备注");
     QCOMPARE(f.gridRows(), expected);
     QVERIFY(f.errors().isEmpty());
 }
@@ -529,41 +541,55 @@ void TestEditing::blanksShownButStoredTrimmed()
 
 void TestEditing::commentCarryOver_data()
 {
-    QTest::addColumn<QStringList>("edits");        // "col,row=text", in order
-    QTest::addColumn<QStringList>("gridComments"); // rows 1..3 as shown afterwards
-    QTest::addColumn<QStringList>("tableComments");
+    QTest::addColumn<QStringList>("comments"); // the comments of rows 1..3 at start
+    QTest::addColumn<QStringList>("edits");    // "col,row=text", in order
+    QTest::addColumn<QStringList>("shown");    // the comments of rows 1..3 afterwards
 
-    const QString c1 = QStringLiteral("Comment1"), c2 = QStringLiteral("Comment2"), c3 = QStringLiteral("Comment3");
+    const QString c1 = QStringLiteral("Comment1"), c3 = QStringLiteral("Comment3");
     const QString start = QStringLiteral("备注");
+    const QStringList secondEmpty{c1, QString(), c3};
     QTest::newRow("phone in row 1 carries nothing")
-        << QStringList{QStringLiteral("1,1=139")} << QStringList{c1, c2, c3} << QStringList{c1, c2, c3};
-    QTest::newRow("phone in row 3 before any comment offers 备注 to row 2, grid only")
-        << QStringList{QStringLiteral("1,3=139")} << QStringList{c1, start, c3} << QStringList{c1, c2, c3};
-    QTest::newRow("row 2 stores the carried comment with its next save")
-        << QStringList{QStringLiteral("1,3=139"), QStringLiteral("2,2=Name")} << QStringList{c1, start, c3}
+        << secondEmpty << QStringList{QStringLiteral("1,1=139")} << secondEmpty;
+    QTest::newRow("phone below an empty comment fills it with 备注 before any comment")
+        << secondEmpty << QStringList{QStringLiteral("1,3=139")} << QStringList{c1, start, c3};
+    QTest::newRow("a comment of blanks counts as empty")
+        << QStringList{c1, QStringLiteral("  "), c3} << QStringList{QStringLiteral("1,3=139")}
         << QStringList{c1, start, c3};
-    QTest::newRow("comment of row 1 reaches row 2 with the phone of row 3")
-        << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("1,3=139")}
-        << QStringList{QStringLiteral("VIP"), QStringLiteral("VIP"), c3} << QStringList{QStringLiteral("VIP"), c2, c3};
-    QTest::newRow("comment of row 1 written back by the phone of row 2")
-        << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("1,2=139")}
-        << QStringList{QStringLiteral("VIP"), c2, c3} << QStringList{QStringLiteral("VIP"), c2, c3};
-    QTest::newRow("carried untrimmed, stored trimmed")
-        << QStringList{QStringLiteral("3,1= VIP "), QStringLiteral("1,3=139"), QStringLiteral("1,2=138")}
-        << QStringList{QStringLiteral(" VIP "), QStringLiteral(" VIP "), c3}
+    QTest::newRow("a comment above is never overwritten")
+        << QStringList{c1, QStringLiteral("Comment2"), c3} << QStringList{QStringLiteral("1,3=139")}
+        << QStringList{c1, QStringLiteral("Comment2"), c3};
+    QTest::newRow("the comment last typed fills the empty one above")
+        << secondEmpty << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("1,3=139")}
         << QStringList{QStringLiteral("VIP"), QStringLiteral("VIP"), c3};
+    QTest::newRow("the comment last typed stays where it was typed")
+        << secondEmpty << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("1,2=139")}
+        << QStringList{QStringLiteral("VIP"), QString(), c3};
+    // An emptied comment is the last comment too: it fills nothing.
+    QTest::newRow("an emptied comment fills nothing")
+        << QStringList{c1, QString(), QString()} << QStringList{QStringLiteral("3,3="), QStringLiteral("1,3=139")}
+        << QStringList{c1, QString(), QString()};
+    QTest::newRow("carried untrimmed, stored trimmed")
+        << QStringList{QString(), QString(), c3}
+        << QStringList{QStringLiteral("3,1= VIP "), QStringLiteral("1,3=139"), QStringLiteral("1,2=138")}
+        << QStringList{QStringLiteral(" VIP "), QStringLiteral(" VIP "), c3};
     QTest::newRow("name edits carry nothing")
-        << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("2,3=Name")}
-        << QStringList{QStringLiteral("VIP"), c2, c3} << QStringList{QStringLiteral("VIP"), c2, c3};
+        << secondEmpty << QStringList{QStringLiteral("3,1=VIP"), QStringLiteral("2,3=Name")}
+        << QStringList{QStringLiteral("VIP"), QString(), c3};
 }
 
+// The last comment typed (备注 before any) fills an empty comment in the row above when a
+// phone number is entered; the row above is saved with it at once, so grid and table agree,
+// also after a restart.
 void TestEditing::commentCarryOver()
 {
+    QFETCH(QStringList, comments);
     QFETCH(QStringList, edits);
-    QFETCH(QStringList, gridComments);
-    QFETCH(QStringList, tableComments);
+    QFETCH(QStringList, shown);
     Fixture f(Page::Participants);
-    f.seed(3);
+    QList<QStringList> seeded;
+    for (int i = 1; i <= 3; ++i)
+        seeded << (seededRow(Page::Participants, i).mid(0, 2) << comments.at(i - 1));
+    f.db.addParticipants(seeded);
     f.open();
 
     for (const QString &edit : std::as_const(edits)) {
@@ -572,11 +598,72 @@ void TestEditing::commentCarryOver()
         f.editCell(at.at(0).toInt(), at.at(1).toInt(), edit.mid(eq + 1));
     }
 
-    QStringList shown;
+    QStringList grid;
+    QStringList stored;
+    for (int r = 1; r <= 3; ++r) {
+        grid << f.cell(3, r);
+        stored << Text::trimmed(f.cell(3, r));
+    }
+    QCOMPARE(grid, shown);
+    f.verifyInStep();
+    f.close();
+    f.open();
+    QStringList restarted;
     for (int r = 1; r <= 3; ++r)
+        restarted << f.cell(3, r);
+    QCOMPARE(restarted, stored);
+}
+
+// Arrowing down and up through the phone numbers, typing nothing, changes no comment.
+void TestEditing::movingThroughPhonesKeepsComments()
+{
+    Fixture f(Page::Participants);
+    const QStringList comments{QStringLiteral("销售部"), QStringLiteral("财务部"), QStringLiteral("技术部"),
+                               QStringLiteral("人事部")};
+    QList<QStringList> seeded;
+    for (int i = 0; i < comments.size(); ++i)
+        seeded << QStringList{QStringLiteral("1380000000%1").arg(i + 1), QStringLiteral("人%1").arg(i + 1),
+                              comments.at(i)};
+    f.db.addParticipants(seeded);
+    f.open();
+    f.grid()->setFocus();
+    f.setCurrentCell(1, 1);
+
+    for (const Qt::Key key : {Qt::Key_Down, Qt::Key_Down, Qt::Key_Down, Qt::Key_Up, Qt::Key_Up, Qt::Key_Up}) {
+        QTest::keyClick(QApplication::focusWidget(), key);
+        QCoreApplication::processEvents();
+    }
+    QCOMPARE(f.currentRow(), 1);
+    QCOMPARE(f.grid()->currentColumn(), 1);
+
+    f.close();
+    QCOMPARE(f.db.column(QStringLiteral("select Comment from Tab_CJ order by xh")), comments);
+    f.open();
+    QStringList shown;
+    for (int r = 1; r <= f.rows(); ++r)
         shown << f.cell(3, r);
-    QCOMPARE(shown, gridComments);
-    QCOMPARE(f.db.column(QStringLiteral("select Comment from Tab_CJ order by xh")), tableComments);
+    QCOMPARE(shown, comments);
+}
+
+// The row above cannot be saved: its comment stays empty in the grid as in the table, and
+// the phone number typed below is stored all the same.
+void TestEditing::failingCarryOverLeavesTheCommentEmpty()
+{
+    Fixture f(Page::Participants);
+    f.db.addParticipants({seededRow(Page::Participants, 1),
+                          {QStringLiteral("Tel2"), QStringLiteral("Name2")},
+                          seededRow(Page::Participants, 3)});
+    f.open();
+    f.db.exec(QStringLiteral("create trigger Refuse before update on Tab_CJ when new.xh = 2 "
+                             "begin select raise(abort, 'row 2 refused'); end"));
+
+    f.editCell(1, 3, QStringLiteral("139"));
+
+    QCOMPARE(f.errors().size(), 1);
+    QVERIFY2(f.errors().constFirst().contains(QLatin1String("row 2 refused")), qPrintable(f.errors().constFirst()));
+    QCOMPARE(f.cell(3, 2), QString());
+    QCOMPARE(f.cell(1, 3), QStringLiteral("139"));
+    f.verifyInStep();
 }
 
 void TestEditing::prizeGridCarriesNothing()
@@ -619,7 +706,7 @@ void TestEditing::rowWithoutRecordIsSaved()
     if (rows > 0)
         f.db.exec(QStringLiteral("delete from %1 where xh = %2").arg(f.page().table).arg(row));
 
-    // Columns 2 and 3: a phone number would carry a comment into the row above.
+    // Columns 2 and 3: a phone number could fill an empty comment in the row above.
     f.editCell(2, row, QStringLiteral("typed"));
     f.editCell(3, row, QStringLiteral("more"));
 
@@ -792,6 +879,104 @@ void TestEditing::failingAddOrSaveLosesNothing()
     // Once the database works again, the row's next save stores everything the grid shows.
     f.editCell(3, row, QStringLiteral("again"));
     f.verifyInStep();
+}
+
+void TestEditing::openEditEndsBeforeACommand_data()
+{
+    QTest::addColumn<Page>("page"); // where the edit is open
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QList<bool>>("answers"); // to the command's questions
+
+    // The menu and the page buttons as a screen reader presses them: the keyboard focus stays
+    // in the cell editor.
+    const QList<bool> cancel{false};
+    QTest::newRow("participants, clear data cancelled") << Page::Participants << "clearDataAction" << cancel;
+    QTest::newRow("prizes, clear data") << Page::Prizes << "clearDataAction" << QList<bool>{true};
+    QTest::newRow("participants, settings") << Page::Participants << "settingsAction" << cancel;
+    QTest::newRow("prizes, settings") << Page::Prizes << "settingsAction" << cancel;
+    QTest::newRow("participants, delete cancelled") << Page::Participants << "deleteParticipantButton" << cancel;
+    QTest::newRow("prizes, delete cancelled") << Page::Prizes << "deletePrizeButton" << cancel;
+    QTest::newRow("prizes, delete of a result") << Page::Prizes << "deleteResultButton" << cancel;
+    QTest::newRow("participants, import cancelled") << Page::Participants << "importButton" << cancel;
+    QTest::newRow("participants, export") << Page::Participants << "exportParticipantsButton" << cancel;
+    QTest::newRow("prizes, export of the results") << Page::Prizes << "exportResultsButton" << cancel;
+    QTest::newRow("participants, exit") << Page::Participants << "exitAction" << cancel;
+}
+
+// A command that reads the tables first ends the edit still open in a grid: what was typed
+// is in the grid and in the table when the command runs.
+void TestEditing::openEditEndsBeforeACommand()
+{
+    QFETCH(Page, page);
+    QFETCH(QString, command);
+    QFETCH(QList<bool>, answers);
+    Fixture f(page);
+    f.seed(2);
+    f.open();
+    const QString exported = f.db.root() + QStringLiteral("/out.csv");
+    if (command.startsWith(QLatin1String("export")))
+        f.dialogs.fileNames = {exported};
+    f.dialogs.answers = answers;
+    QStringList expected = seededRows(page, {1, 2});
+    QStringList values = seededRow(page, 2);
+    values[1] = QStringLiteral("typed");
+    expected[1] = joined(QStringLiteral("2"), values);
+
+    f.typeWithoutEnding(2, 2, QStringLiteral("typed"));
+    // A dialog the command opens is seen with the table as it stands then, and closed.
+    QStringList tableWhileOpen;
+    QTimer::singleShot(0, [&] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget())) {
+            tableWhileOpen = f.tableRows();
+            dialog->reject();
+        }
+    });
+    if (auto *action = f.window->findChild<QAction *>(command))
+        action->trigger();
+    else
+        f.button(qPrintable(command))->click();
+
+    QVERIFY2(f.errors().isEmpty(), qPrintable(f.errors().join(QLatin1Char('\n'))));
+    if (command == QLatin1String("settingsAction"))
+        QCOMPARE(tableWhileOpen, expected);
+    if (command == QLatin1String("exportParticipantsButton")) {
+        const SheetData sheet = readSheet(exported);
+        QCOMPARE(sheet.cell(3, 3), QStringLiteral("typed"));
+    }
+    QCOMPARE(f.cell(2, 2), QStringLiteral("typed"));
+    if (command == QLatin1String("exitAction"))
+        f.close();
+    QCOMPARE(f.tableRows(), expected);
+}
+
+// 开始抽奖 with a quantity typed and not yet confirmed: the draw's plan has it.
+void TestEditing::typedQuantityReachesTheDraw()
+{
+    Fixture f(Page::Prizes);
+    f.db.addPrizes(
+        {{QStringLiteral("一等奖"), QStringLiteral("1"), QStringLiteral("1"), QStringLiteral("电视"), QString()}});
+    f.db.addManyParticipants(5);
+    FakeSoundPlayer sounds;
+    f.open();
+    f.typeWithoutEnding(2, 1, QStringLiteral("3"));
+
+    int planned = -1;
+    QStringList stored;
+    QTimer::singleShot(0, [&] {
+        auto *screen = qobject_cast<DrawScreen *>(QApplication::activeModalWidget());
+        if (!screen)
+            return;
+        planned = screen->engine().schedule().plan().value(0).quantity;
+        stored = f.db.column(QStringLiteral("select quantity from Tab_Set"));
+        screen->engine().halt();
+        screen->done(QDialog::Rejected);
+    });
+    f.window->findChild<QAction *>(QStringLiteral("startDrawAction"))->trigger();
+
+    QCOMPARE(planned, 3);
+    QCOMPARE(stored, QStringList{QStringLiteral("3")});
+    // The results lay out the places of the quantity the draw had.
+    QCOMPARE(f.window->findChild<GridView *>(QStringLiteral("resultGrid"))->gridModel()->rowCount(), 3);
 }
 
 QTEST_MAIN(TestEditing)

@@ -117,6 +117,7 @@ private slots:
     void importFromAnotherProgram();
     void importKeepsBlanksInGridTrimsInTable();
     void importReplacesLongerGrid();
+    void deleteRightAfterImport();
     void importCancelled();
     void importReportsDuplicates();
     void importBadFiles_data();
@@ -233,6 +234,29 @@ void TestSheets::importReplacesLongerGrid()
     QCOMPARE(gridColumn(participantGrid(w), 2),
              (QStringList{QStringLiteral("人1"), QStringLiteral("人2"), QStringLiteral("人3")}));
     QCOMPARE(testDb.column(QStringLiteral("select Name from Tab_CJ order by xh")), gridColumn(participantGrid(w), 2));
+}
+
+// As after start-up, the first row is current after an import: Delete acts on it before
+// anything was clicked.
+void TestSheets::deleteRightAfterImport()
+{
+    TestDb testDb;
+    testDb.addManyParticipants(5);
+    const QString file = testDb.root() + QStringLiteral("/list.csv");
+    writeCsv(file, people(3));
+    ScriptedDialogs dialogs;
+    dialogs.fileNames = {file};
+    Database db(testDb.dbFile());
+    MainWindow w(db);
+    child<GridView>(w, "participantGrid")->setCurrentCell(4, 2);
+    click(w, "importButton");
+
+    click(w, "deleteParticipantButton");
+    QCOMPARE(dialogs.texts(), QStringList{QStringLiteral(" 确定删除所选参选人？")});
+    QCOMPARE(gridColumn(participantGrid(w), 0), (QStringList{QStringLiteral("1"), QStringLiteral("2")}));
+    QCOMPARE(gridColumn(participantGrid(w), 2), (QStringList{QStringLiteral("人2"), QStringLiteral("人3")}));
+    QCOMPARE(testDb.column(QStringLiteral("select xh || '|' || Name from Tab_CJ order by xh")),
+             (QStringList{QStringLiteral("1|人2"), QStringLiteral("2|人3")}));
 }
 
 void TestSheets::importCancelled()

@@ -26,7 +26,7 @@ void build(const QList<Prize> &prizes, const WinnerLog &winners, ParticipantStor
     int places = 0;
     for (qsizetype p = 0; p < prizes.size(); ++p) {
         const Prize &row = prizes.at(p);
-        const int q = placeCount(row.quantity);
+        const int q = qMin(placeCount(row.quantity), MaxPlaces - places);
         QList<int> &own = placesOfPrize[int(p) + 1];
         for (int i = 0; i < q; ++i) {
             sink.appendPlace(row.name, row.item);

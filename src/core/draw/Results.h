@@ -24,6 +24,10 @@ public:
     virtual void setWinner(int place, const QString &tel, const QString &name) = 0;
 };
 
+/// The most places a build lays out, over all prizes together: a quantity typed with a few
+/// zeros too many must not take the program's memory and minutes of its time.
+constexpr int MaxPlaces = 100000;
+
 /// The number of places a quantity text lays out: a blank text none; a whole number with or
 /// without blanks around it that many; zero or a negative number none.
 /// Throws ConversionError for any other text ("三", "2.5").
@@ -32,12 +36,14 @@ int placeCount(const QString &quantity);
 /// Lays the places out and fills in the winners.
 ///
 /// Prize row p (1-based, grid order, which is draw order) gets placeCount(quantity) places in
-/// a row. Each winner takes the next free place of the prize it was drawn for, so a round
-/// that yielded fewer winners than it had rows leaves the rest of its own prize's places
-/// empty instead of pushing later winners against the wrong prizes. A winner whose prize
-/// has no free place left (the prize grid was edited after the draw) is not shown, and a
-/// blank number ends the winners. Names are looked up in the participant table, the first
-/// matching row by serial; a number without a row gets an empty name.
+/// a row, until MaxPlaces places stand in all: the places beyond, of that prize or of the
+/// prizes after it, are not laid out. Each winner takes the next free place of the prize it
+/// was drawn for, so a round that yielded fewer winners than it had rows leaves the rest of
+/// its own prize's places empty instead of pushing later winners against the wrong prizes.
+/// A winner whose prize has no free place left (the prize grid was edited after the draw,
+/// or the places ended at MaxPlaces) is not shown, and a blank number ends the winners.
+/// Names are looked up in the participant table, the first matching row by serial; a number
+/// without a row gets an empty name.
 ///
 /// A quantity that is not a number throws ConversionError after the places of the rows
 /// before it have been appended; a database failure throws DatabaseError with the winners

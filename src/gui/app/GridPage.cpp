@@ -88,6 +88,7 @@ void GridPage::saveRow(int row)
 
 void GridPage::deleteCurrentRow()
 {
+    GridView::endEditsIn(window());
     const int row = m_view->currentRow();
     if (row < 0)
         return;

@@ -28,7 +28,8 @@ public:
     void addRow();
     /// Delete of the current row, after the page's question: only when its record is gone
     /// does the grid lose the row, so a failure leaves grid and table as they were. The row
-    /// below takes its place as the current row. Does nothing while no row is current.
+    /// below takes its place as the current row. Does nothing while no row is current. An
+    /// edit still open in a grid of the window is ended first.
     void deleteCurrentRow();
 
 protected:

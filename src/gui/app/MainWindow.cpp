@@ -12,6 +12,7 @@
 #include "gui/settings/SettingsDialog.h"
 #include "gui/ui/Dialogs.h"
 #include "gui/ui/ErrorBoundary.h"
+#include "gui/ui/GridView.h"
 
 #include <QAction>
 #include <QGuiApplication>
@@ -122,14 +123,24 @@ void MainWindow::buildMenu()
         "QMenuBar::item:selected { background: #ffd767; }"));
 }
 
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    // Every way out (退出, the window's close button) saves what was typed last before the
+    // exit purge.
+    GridView::endEditsIn(this);
+    QMainWindow::closeEvent(event);
+}
+
 void MainWindow::openSettings()
 {
+    GridView::endEditsIn(this);
     SettingsDialog dialog(this);
     dialog.exec();
 }
 
 void MainWindow::clearData()
 {
+    GridView::endEditsIn(this);
     if (!Dialogs::confirm(this, QStringLiteral("数据清除后无法恢复，确定清除以前数据？"), QStringLiteral("删除记录")))
         return;
     m_participants->clearAll();
@@ -138,6 +149,9 @@ void MainWindow::clearData()
 
 void MainWindow::startDraw()
 {
+    // The screen reads the prize plan from the table: a quantity typed and not yet confirmed
+    // must be in it.
+    GridView::endEditsIn(this);
     WinnerLog winners;
     {
         // A fresh screen each time: the schedule starts at the first prize again.

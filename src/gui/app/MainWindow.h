@@ -12,7 +12,9 @@ class ResultsPage;
 
 /// The management window: participant entry, prize settings, draw results and help, with the
 /// main menu. It lives for the whole run; creating it loads both tables (and fails when the
-/// database cannot be read), destroying it purges incomplete rows.
+/// database cannot be read), destroying it purges incomplete rows. Every command that reads
+/// the tables (the menu's, and the pages' import, export and delete) first ends an edit still
+/// open in any grid, so that what was typed is saved and read.
 class MainWindow final : public QMainWindow
 {
     Q_OBJECT
@@ -28,6 +30,9 @@ public:
     void startDraw();
     void showManual();
     void showAbout();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void buildMenu();

@@ -1,5 +1,6 @@
 #include "gui/app/ParticipantsPage.h"
 
+#include "core/base/Text.h"
 #include "core/data/ParticipantImport.h"
 #include "gui/app/SheetTransfer.h"
 #include "gui/ui/Dialogs.h"
@@ -79,15 +80,32 @@ void ParticipantsPage::editFinished(int row, int column)
 {
     if (column == CommentColumn)
         m_lastComment = model()->text(row, CommentColumn);
-    // The comment last typed is offered for the row above when the next phone number is
-    // typed; it reaches that row's record with the row's next save.
-    if (column == PhoneColumn && row > 0)
-        model()->setText(row - 1, CommentColumn, m_lastComment);
     saveRow(row);
+    if (column == PhoneColumn && row > 0)
+        carryCommentInto(row - 1);
+}
+
+void ParticipantsPage::carryCommentInto(int row)
+{
+    // The comment last typed is offered for the row above when the next phone number is
+    // entered. An edit of the phone column ends at every move through it, typed or not, so
+    // only an empty comment is filled: one the operator gave is never overwritten. The row
+    // is saved at once, so that grid and table never show two comments for it.
+    const QString before = model()->text(row, CommentColumn);
+    if (!Text::isBlank(before) || Text::isBlank(m_lastComment))
+        return;
+    model()->setText(row, CommentColumn, m_lastComment);
+    try {
+        saveRow(row);
+    } catch (...) {
+        model()->setText(row, CommentColumn, before);
+        throw;
+    }
 }
 
 void ParticipantsPage::importParticipants()
 {
+    GridView::endEditsIn(window());
     const std::optional<QList<Participant>> rows = SheetTransfer::importParticipants(this, m_store);
     if (!rows)
         return;
@@ -96,6 +114,9 @@ void ParticipantsPage::importParticipants()
     for (const Participant &p : *rows)
         gridRows.append({p.phone, p.name, p.comment});
     model()->setRows(gridRows);
+    // The new list starts as after start-up, with its first row current: Delete acts on it
+    // before anything was clicked.
+    view()->setCurrentCell(0, 0);
 
     if (const int duplicated = ParticipantImport::duplicatedNumbers(*rows)) {
         Dialogs::information(this,
@@ -109,6 +130,7 @@ void ParticipantsPage::importParticipants()
 
 void ParticipantsPage::exportParticipants()
 {
+    GridView::endEditsIn(window());
     SheetTransfer::exportGrid(this, *model());
 }
 

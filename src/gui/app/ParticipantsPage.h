@@ -16,6 +16,8 @@ public:
 
     /// Fills the grid from the participant table; the first row is current.
     void load();
+    /// Replaces every participant by the rows of a spreadsheet file the operator picks; the
+    /// first row is current afterwards, as after load().
     void importParticipants();
     void exportParticipants();
     /// Deletes every participant ("清除数据", asked by the main window); the grid goes back
@@ -29,6 +31,9 @@ protected:
     void editFinished(int row, int column) override;
 
 private:
+    /// Fills an empty comment of @p row with the comment last typed and saves the row.
+    void carryCommentInto(int row);
+
     ParticipantStore m_store;
     QString m_lastComment;
 };

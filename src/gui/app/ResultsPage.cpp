@@ -72,5 +72,6 @@ void ResultsPage::showResults(const QList<Prize> &prizes, const WinnerLog &winne
 
 void ResultsPage::exportResults()
 {
+    GridView::endEditsIn(window());
     SheetTransfer::exportGrid(this, *model());
 }

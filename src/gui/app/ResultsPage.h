@@ -16,8 +16,8 @@ public:
     explicit ResultsPage(Database &db, QWidget *parent = nullptr);
 
     /// Lays the places of the prize levels out and fills in the winners of the draw (see
-    /// Results::build). Starts from an empty table; a quantity that is not a number ends it
-    /// with the places laid out so far.
+    /// Results::build), at most Results::MaxPlaces of them. Starts from an empty table; a
+    /// quantity that is not a number ends it with the places laid out so far.
     void showResults(const QList<Prize> &prizes, const WinnerLog &winners);
     void exportResults();
 

@@ -81,6 +81,25 @@ void GridView::setAlwaysEdit(bool on)
            : (QAbstractItemView::DoubleClicked | QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed));
 }
 
+void GridView::endEdit()
+{
+    if (state() != EditingState)
+        return;
+    // An editor only stays open on the current cell: moving the current cell ends the edit.
+    QWidget *editor = indexWidget(currentIndex());
+    if (!editor)
+        return;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+}
+
+void GridView::endEditsIn(const QWidget *window)
+{
+    const QList<GridView *> grids = window->findChildren<GridView *>();
+    for (GridView *grid : grids)
+        grid->endEdit();
+}
+
 void GridView::keyPressEvent(QKeyEvent *event)
 {
     if (isEnter(event))

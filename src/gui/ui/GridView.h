@@ -24,6 +24,14 @@ public:
     /// Always-edit: an editable cell that becomes current opens its editor at once.
     void setAlwaysEdit(bool on);
 
+    /// Ends an edit still open in the grid: what was typed is committed, so the page saves
+    /// it, and the editor closes. Does nothing when no editor is open.
+    void endEdit();
+    /// Ends the open edit of every grid in @p window. A command that reads the tables calls
+    /// it first: a menu command or a button pressed without moving the keyboard focus (as a
+    /// screen reader presses it) would otherwise run before the edit is committed.
+    static void endEditsIn(const QWidget *window);
+
 signals:
     /// Enter was pressed in the grid or in a cell editor; an editor has committed and closed
     /// first.
