@@ -31,3 +31,28 @@ QStringList ScriptedDialogs::texts() const
         out << m.text;
     return out;
 }
+
+int ScriptedDialogs::choose(QWidget *, const QString &text, const QString &caption, const QStringList &buttons,
+                            int defaultButton)
+{
+    const Message m{text, caption, Icon::Information, Buttons::OkCancel};
+    messages.append(m);
+    offeredButtons.append(buttons);
+    if (onMessage)
+        onMessage(m);
+    return choices.isEmpty() ? defaultButton : choices.takeFirst();
+}
+
+std::optional<QString> ScriptedDialogs::askText(QWidget *, const QString &label, const QString &caption,
+                                                const QString &initial)
+{
+    messages.append({label, caption, Icon::Information, Buttons::OkCancel});
+    return textAnswers.isEmpty() ? std::optional(initial) : textAnswers.takeFirst();
+}
+
+int ScriptedDialogs::chooseItem(QWidget *, const QString &label, const QString &caption, const QStringList &items)
+{
+    messages.append({label, caption, Icon::Information, Buttons::OkCancel});
+    offeredItems.append(items);
+    return choices.isEmpty() ? 0 : choices.takeFirst();
+}

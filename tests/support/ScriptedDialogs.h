@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 /// A scripted stand-in for tests: records every question and answers from a queue.
 class ScriptedDialogs final : public Dialogs
@@ -30,14 +31,29 @@ public:
     /// Filter reported as chosen by the file dialogs (empty: the first filter offered).
     QString chosenFilter;
 
+    /// Answers for choose() (button index, -1 for Escape) and chooseItem(), taken in order;
+    /// when none is queued, the default button and the first item.
+    QList<int> choices;
+    /// Answers for askText(), taken in order; nothing means cancel; when none is queued, the
+    /// text offered.
+    QList<std::optional<QString>> textAnswers;
+
     QList<Message> messages;
     QList<QStringList> fileDialogFilters;
+    /// The buttons of each choose() and the items of each chooseItem(), in order.
+    QList<QStringList> offeredButtons;
+    QList<QStringList> offeredItems;
     /// Called while a message is being "shown" (a test can look at windows then).
     std::function<void(const Message &)> onMessage;
 
     bool message(QWidget *, const QString &text, const QString &caption, Icon icon, Buttons buttons) override;
     QString openFileName(QWidget *, const QStringList &filters, QString *selectedFilter) override;
     QString saveFileName(QWidget *, const QStringList &filters, QString *selectedFilter) override;
+    int choose(QWidget *, const QString &text, const QString &caption, const QStringList &buttons,
+               int defaultButton) override;
+    std::optional<QString> askText(QWidget *, const QString &label, const QString &caption,
+                                   const QString &initial) override;
+    int chooseItem(QWidget *, const QString &label, const QString &caption, const QStringList &items) override;
 
     QStringList texts() const;
 };

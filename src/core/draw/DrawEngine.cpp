@@ -36,9 +36,26 @@ void DrawEngine::loadPlan(int maxRoundRows)
 
 std::optional<DrawInfo> DrawEngine::unfinishedDraw()
 {
-    std::optional<DrawInfo> latest = DrawRecordStore(m_db).latestDraw();
-    if (latest && latest->finished.isEmpty())
+    DrawRecordStore record(m_db);
+    std::optional<DrawInfo> latest = record.latestDraw();
+    if (!latest)
+        return std::nullopt;
+    if (latest->finished.isEmpty())
         return latest;
+    // Left with a voided win whose place was not drawn again: a later win of the same prize
+    // fills the place a void opened.
+    QHash<int, int> openPlaces;
+    for (const RecordEntry &entry : record.entries(latest->id)) {
+        int &open = openPlaces[entry.prizeNumber];
+        if (entry.isVoid())
+            ++open;
+        else if (open > 0)
+            --open;
+    }
+    for (int open : std::as_const(openPlaces)) {
+        if (open > 0)
+            return latest;
+    }
     return std::nullopt;
 }
 
@@ -171,5 +188,9 @@ void DrawEngine::reveal()
 void DrawEngine::voidWin(int seq, const QString &reason)
 {
     DrawRecordStore(m_db).voidWin(m_drawId, seq, reason, QDateTime::currentDateTime());
+    for (RecordEntry &win : m_lastRoundWins) {
+        if (win.seq == seq)
+            win.voided = true;
+    }
     resumeFromRecord();
 }

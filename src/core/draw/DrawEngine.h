@@ -60,6 +60,7 @@ public:
     /// continued draw).
     qint64 drawId() const { return m_drawId; }
 
+    Database &database() const { return m_db; }
     DrawSchedule &schedule() { return m_schedule; }
     const DrawSchedule &schedule() const { return m_schedule; }
 

@@ -1,50 +1,65 @@
 #include "core/draw/Results.h"
 
 #include "core/base/Text.h"
-#include "core/data/ParticipantStore.h"
 #include "core/data/PrizeStore.h"
 
-#include <QHash>
+#include <QMap>
 
 namespace Results {
 
-int placeCount(const QString &quantity)
+namespace {
+
+Row winRow(const RecordEntry &win)
 {
-    if (Text::isBlank(quantity))
-        return 0;
-    // The prize table stores what was typed, trimmed; a grid cell may still carry blanks
-    // around the number, and they do not make it another number.
-    const int q = Text::toInteger(quantity);
-    return q > 0 ? q : 0;
+    return {win.prizeName, win.prizeItem, win.phone, win.name, win.comment, win.seq, win.voided, win.voidReason};
 }
 
-void build(const QList<Prize> &prizes, const WinnerLog &winners, ParticipantStore &participants, Sink &sink)
-{
-    // Places of each prize in layout order, 0-based, and the next one still free.
-    QHash<int, QList<int>> placesOfPrize;
-    QHash<int, int> nextFree;
-    int places = 0;
-    for (qsizetype p = 0; p < prizes.size(); ++p) {
-        const Prize &row = prizes.at(p);
-        const int q = qMin(placeCount(row.quantity), MaxPlaces - places);
-        QList<int> &own = placesOfPrize[int(p) + 1];
-        for (int i = 0; i < q; ++i) {
-            sink.appendPlace(row.name, row.item);
-            own.append(places++);
-        }
-    }
+} // namespace
 
-    for (const WinnerEntry &winner : winners) {
-        if (Text::isBlank(winner.number))
-            break;
-        const auto own = placesOfPrize.constFind(winner.prizeNumber);
-        if (own == placesOfPrize.constEnd())
-            continue;
-        int &cursor = nextFree[winner.prizeNumber];
-        if (cursor >= own->size())
-            continue;
-        const int place = own->at(cursor++);
-        sink.setWinner(place + 1, winner.number, participants.nameOf(winner.number));
+int placeCount(const QString &quantity)
+{
+    // The prize table stores what was typed; blanks around a number do not make it another
+    // number. The draw refuses a prize whose quantity is not one, so such a prize has no winners
+    // of its own; any it had before the table was edited are still listed (see build()).
+    int q = 0;
+    return Text::tryToInteger(quantity, &q) && q > 0 ? q : 0;
+}
+
+void build(const QList<Prize> &prizes, const QList<RecordEntry> &entries, Sink &sink)
+{
+    // The wins of each prize in the order drawn, standing and voided apart.
+    QMap<int, QList<RecordEntry>> standing;
+    QMap<int, QList<RecordEntry>> voided;
+    for (const RecordEntry &entry : entries) {
+        if (!entry.isVoid())
+            (entry.voided ? voided : standing)[entry.prizeNumber].append(entry);
+    }
+    int places = 0;
+    const auto appendWins = [&sink, &voided](int number, const QList<RecordEntry> &wins, qsizetype from) {
+        for (qsizetype i = from; i < wins.size(); ++i)
+            sink.appendRow(winRow(wins.at(i)));
+        for (const RecordEntry &win : voided.value(number))
+            sink.appendRow(winRow(win));
+    };
+    for (qsizetype p = 0; p < prizes.size(); ++p) {
+        const Prize &prize = prizes.at(p);
+        const int number = int(p) + 1;
+        const int count = qMin(placeCount(prize.quantity), MaxPlaces - places);
+        const QList<RecordEntry> wins = standing.take(number);
+        for (int i = 0; i < count; ++i) {
+            sink.appendRow(i < wins.size() ? winRow(wins.at(i)) : Row{prize.name, prize.item, {}, {}, {}, 0, false, {}});
+            ++places;
+        }
+        appendWins(number, wins, count);
+        voided.remove(number);
+    }
+    for (auto it = standing.cbegin(); it != standing.cend(); ++it) {
+        appendWins(it.key(), it.value(), 0);
+        voided.remove(it.key());
+    }
+    for (auto it = voided.cbegin(); it != voided.cend(); ++it) {
+        for (const RecordEntry &win : it.value())
+            sink.appendRow(winRow(win));
     }
 }
 

@@ -37,6 +37,12 @@ GridPage::~GridPage()
     m_view->disconnect(this);
 }
 
+void GridPage::addToPanel(QWidget *widget, int left)
+{
+    widget->setParent(m_panel);
+    widget->setGeometry(left, 4, 900, 33);
+}
+
 QPushButton *GridPage::addButton(const QString &caption, int left, int width, const char *icon, const char *objectName)
 {
     auto *button = new QPushButton(QIcon(QString::fromLatin1(icon)), caption, m_panel);

@@ -38,6 +38,9 @@ protected:
     /// Adds a button to the panel: caption, left edge and width as laid out, icon resource.
     QPushButton *addButton(const QString &caption, int left, int width, const char *icon, const char *objectName);
 
+    /// Puts a widget into the panel from @p left to the panel's right end.
+    void addToPanel(QWidget *widget, int left);
+
     /// The question Delete asks first (OK and Cancel).
     void setDeleteQuestion(const QString &question, const QString &caption);
     /// Turns editing on.

@@ -3,7 +3,6 @@
 #include "core/data/Database.h"
 #include "core/data/ParticipantStore.h"
 #include "core/data/PrizeStore.h"
-#include "core/draw/WinnerLog.h"
 #include "gui/app/AboutDialog.h"
 #include "gui/app/ParticipantsPage.h"
 #include "gui/app/PrizesPage.h"
@@ -86,6 +85,9 @@ MainWindow::MainWindow(Database &db, QWidget *parent)
 
     m_participants->load();
     m_prizes->load();
+    // The results of the latest draw, as they stood when the program last ended. A page that
+    // cannot be laid out is reported; the window opens all the same.
+    ErrorBoundary::guarded([this] { m_results->showLatestDraw(); });
 }
 
 MainWindow::~MainWindow()
@@ -152,15 +154,14 @@ void MainWindow::startDraw()
     // The screen reads the prize plan from the table: a quantity typed and not yet confirmed
     // must be in it.
     GridView::endEditsIn(this);
-    WinnerLog winners;
     {
-        // A fresh screen each time: the schedule starts at the first prize again.
         DrawScreen screen(m_db);
+        if (!screen.chooseDraw(this))
+            return;
         screen.exec();
-        winners = screen.winnerLog(); // outlives the screen, for the results
     }
     m_pages->setCurrentWidget(m_results);
-    m_results->showResults(m_prizes->prizes(), winners);
+    m_results->showLatestDraw();
 }
 
 void MainWindow::showManual()

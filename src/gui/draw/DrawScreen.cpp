@@ -1,7 +1,9 @@
 #include "gui/draw/DrawScreen.h"
 
 #include "core/base/Error.h"
+#include "core/base/Text.h"
 #include "core/data/AppPaths.h"
+#include "core/data/DrawRecordStore.h"
 #include "core/data/Settings.h"
 #include "core/draw/DrawEngine.h"
 #include "core/draw/PhoneMask.h"
@@ -14,6 +16,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -69,7 +72,10 @@ DrawScreen::DrawScreen(Database &db, QWidget *parent)
     m_startAction = addAction(QStringLiteral("开始"), "startAction", &DrawScreen::startRound);
     m_stopAction = addAction(QStringLiteral("停止"), "stopAction", &DrawScreen::stopRound);
     m_exitAction = addAction(QStringLiteral("退出"), "exitAction", &DrawScreen::exitDraw);
+    m_menu->addSeparator();
+    m_voidAction = addAction(QStringLiteral("作废中奖…"), "voidAction", &DrawScreen::voidRoundWin);
     m_stopAction->setEnabled(false);
+    m_voidAction->setEnabled(false);
     connectGuarded(m_background, &StretchedPicture::clicked, this, &DrawScreen::toggle);
 
     const QScreen *screen = QGuiApplication::primaryScreen();
@@ -131,6 +137,31 @@ const WinnerLog &DrawScreen::winnerLog() const
     return m_engine->winnerLog();
 }
 
+bool DrawScreen::chooseDraw(QWidget *parent)
+{
+    const std::optional<DrawInfo> open = m_engine->unfinishedDraw();
+    if (!open) {
+        m_engine->beginNewDraw();
+        return true;
+    }
+    int standing = 0;
+    for (const RecordEntry &entry : DrawRecordStore(m_engine->database()).entries(open->id))
+        standing += entry.isVoid() || entry.voided ? 0 : 1;
+    const QDateTime started = QDateTime::fromString(open->started, Qt::ISODateWithMs);
+    const int choice = Dialogs::instance().choose(
+        parent,
+        QStringLiteral("上一场抽奖（%1 开始，已抽出 %2 人）还没有结束。\n"
+                       "继续这场抽奖，从它停下的地方接着抽；或者开始新的一场抽奖（上一场的结果仍然保留）。")
+            .arg(started.toString(QStringLiteral("M月d日 HH:mm")), QString::number(standing)),
+        QStringLiteral("继续抽奖？"),
+        {QStringLiteral("继续上一场抽奖"), QStringLiteral("开始新的抽奖"), QStringLiteral("取消")}, 0);
+    if (choice == 0)
+        m_engine->continueDraw(open->id);
+    else if (choice == 1)
+        m_engine->beginNewDraw();
+    return choice == 0 || choice == 1;
+}
+
 void DrawScreen::toggle()
 {
     if (m_startAction->isEnabled())
@@ -142,10 +173,12 @@ void DrawScreen::toggle()
 void DrawScreen::startRound()
 {
     DrawSchedule &schedule = m_engine->schedule();
+    m_voidAction->setEnabled(false);
     m_stopAction->setEnabled(true);
     m_startAction->setEnabled(false);
     if (schedule.isOver()) {
         Dialogs::information(this, DoneText, DoneCaption);
+        finishDraw();
         m_closing = true; // the draw's own end: no question, no closing sound
         close();
         return;
@@ -180,6 +213,7 @@ void DrawScreen::stopRound()
 {
     try {
         m_engine->stop();
+        m_voidAction->setEnabled(!m_engine->lastRoundWins().isEmpty());
     } catch (const DatabaseError &e) {
         // Nothing was revealed and the round rolls on, so the operator can stop again.
         Dialogs::warning(
@@ -206,8 +240,53 @@ bool DrawScreen::confirmExit()
     // Relative on purpose: looked for in the current directory. It replaces the music.
     SoundPlayer::instance().play(QStringLiteral("stop.wav"), SoundPlayer::Mode::Once,
                                  QStringLiteral(":/sounds/stop.wav"));
+    finishDraw();
     m_closing = true;
     return true;
+}
+
+void DrawScreen::finishDraw()
+{
+    ErrorBoundary::guarded([this] { m_engine->finishDraw(); });
+}
+
+void DrawScreen::voidRoundWin()
+{
+    QList<RecordEntry> wins;
+    QStringList items;
+    for (const RecordEntry &win : m_engine->lastRoundWins()) {
+        if (!win.voided) {
+            wins.append(win);
+            items.append(win.phone + QStringLiteral("  ") + win.name);
+        }
+    }
+    if (wins.isEmpty())
+        return;
+    const int chosen = Dialogs::instance().chooseItem(this, QStringLiteral("作废哪一位中奖者？该名额将重新抽取。"),
+                                                      QStringLiteral("作废中奖"), items);
+    if (chosen < 0)
+        return;
+    const std::optional<QString> reason = Dialogs::instance().askText(
+        this, QStringLiteral("作废 %1 的中奖，原因：").arg(items.at(chosen)), QStringLiteral("作废中奖"),
+        DrawRecordStore::defaultVoidReason());
+    if (!reason)
+        return;
+    const RecordEntry &win = wins.at(chosen);
+    m_engine->voidWin(win.seq, *reason);
+    // The audience sees the winner taken back: off the tiles, and said in the notification.
+    for (int row = 0; row * TilesPerRow < m_tiles.size(); ++row) {
+        QString shown;
+        for (int column = 0; column < TilesPerRow && row * TilesPerRow + column < m_tiles.size(); ++column)
+            shown += m_tiles.at(row * TilesPerRow + column)->caption();
+        if (shown == win.phone.left(TilesPerRow))
+            showTileRow(row, QString());
+    }
+    const QString why = Text::isBlank(*reason) ? DrawRecordStore::defaultVoidReason() : Text::trimmed(*reason);
+    m_notification->addLine(QStringLiteral("作废：%1      %2（%3）\r").arg(win.phone, win.name, why));
+    m_notification->fadeIn();
+    m_voidAction->setEnabled(false);
+    for (const RecordEntry &entry : m_engine->lastRoundWins())
+        m_voidAction->setEnabled(m_voidAction->isEnabled() || !entry.voided);
 }
 
 void DrawScreen::showTileRow(int row, const QString &text)

@@ -36,8 +36,12 @@ public:
     ~DrawScreen() override;
 
     DrawEngine &engine() const { return *m_engine; }
-    /// The winners recorded on this screen; the main window copies it before the screen goes.
+    /// The winners recorded on this screen.
     const WinnerLog &winnerLog() const;
+
+    /// Before the screen shows: when the latest draw is unfinished, asks the operator whether
+    /// to go on with it (the default) or begin a new draw. False when the operator cancels.
+    bool chooseDraw(QWidget *parent);
 
     /// A click on the background or a tile, or Enter: starts a round when none rolls, else
     /// stops it.
@@ -46,9 +50,12 @@ public:
     void startRound();
     /// "停止": stops the round, reveals and records its winners.
     void stopRound();
-    /// "退出": after the operator confirms, halts a rolling round without recording it and
-    /// closes the screen.
+    /// "退出": after the operator confirms, halts a rolling round without recording it, ends
+    /// the draw in the record and closes the screen.
     void exitDraw();
+    /// "作废中奖": voids a win of the round just drawn (an absent winner), after asking which
+    /// and why; the next round of that prize draws the replacement.
+    void voidRoundWin();
 
     // DrawSurface
     void showTileRow(int row, const QString &text) override;
@@ -71,6 +78,8 @@ private:
     /// The exit command's question, then the halt and the closing sound; false when the
     /// operator keeps the screen open.
     bool confirmExit();
+    /// Ends the draw in the record; a failure is reported and the screen closes all the same.
+    void finishDraw();
     void showRows(int rows);
 
     std::unique_ptr<DrawEngine> m_engine;
@@ -79,6 +88,7 @@ private:
     QAction *m_startAction;
     QAction *m_stopAction;
     QAction *m_exitAction;
+    QAction *m_voidAction;
     NotificationWindow *m_notification;
     QList<DigitTile *> m_tiles;
     QString m_drawMusic;

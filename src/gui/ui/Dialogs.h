@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QWidget;
 
 /// Every message box and file dialog of the program is asked through this facade, so that
@@ -23,6 +25,17 @@ public:
     virtual QString openFileName(QWidget *parent, const QStringList &filters, QString *selectedFilter = nullptr) = 0;
     /// A save-file dialog; returns the name as typed or chosen (no extension added), or empty.
     virtual QString saveFileName(QWidget *parent, const QStringList &filters, QString *selectedFilter = nullptr) = 0;
+
+    /// A question with buttons of its own (OK-like first); returns the index of the button
+    /// chosen, or -1 when the box was closed without a choice (Escape).
+    virtual int choose(QWidget *parent, const QString &text, const QString &caption, const QStringList &buttons,
+                       int defaultButton) = 0;
+    /// Asks for one line of text, offering @p initial; nothing when cancelled.
+    virtual std::optional<QString> askText(QWidget *parent, const QString &label, const QString &caption,
+                                           const QString &initial) = 0;
+    /// Asks to pick one of @p items; its index, or -1 when cancelled.
+    virtual int chooseItem(QWidget *parent, const QString &label, const QString &caption,
+                           const QStringList &items) = 0;
 
     static Dialogs &instance();
     /// Replaces the instance (tests); nullptr restores the real dialogs. Not owned.
