@@ -121,10 +121,13 @@ void TestResults::build_data()
     QTest::newRow("three prizes, six winners")
         << abc << six << QStringList{"奖1|品1|13800000001|张1", "奖1|品1|13800000002|张2", "奖2|品2|13800000003|张3",
                                      "奖3|品3|13800000004|张4", "奖3|品3|13800000005|张5", "奖3|品3|13800000006|张6"};
-    QTest::newRow("draw left after four winners")
-        << abc << six.mid(0, 4)
-        << QStringList{"奖1|品1|13800000001|张1", "奖1|品1|13800000002|张2", "奖2|品2|13800000003|张3",
-                       "奖3|品3|13800000004|张4", "C|手机||", "C|手机||"};
+    QTest::newRow("draw left after four winners") << abc << six.mid(0, 4)
+                                                  << QStringList{"奖1|品1|13800000001|张1",
+                                                                 "奖1|品1|13800000002|张2",
+                                                                 "奖2|品2|13800000003|张3",
+                                                                 "奖3|品3|13800000004|张4",
+                                                                 "C|手机||",
+                                                                 "C|手机||"};
     // Prize numbers follow the prize rows, also the rows that lay out nothing.
     QTest::newRow("blank, zero and negative quantities lay out nothing")
         << QStringList{"A|1|x", "B||y", "C|0|z", "D|-3|w", "E|2|v"}
@@ -144,12 +147,12 @@ void TestResults::build_data()
     QTest::newRow("prize row no longer in the table")
         << QStringList{"A|1|x"} << QStringList{"13800000009|4", "13800000001|1"}
         << QStringList{"奖1|品1|13800000001|张1", "奖4|品4|13800000009|张9"};
-    QTest::newRow("no prize with a quantity") << QStringList{"A||x"} << QStringList{"13800000001|1"}
-                                              << QStringList{"奖1|品1|13800000001|张1"};
+    QTest::newRow("no prize with a quantity")
+        << QStringList{"A||x"} << QStringList{"13800000001|1"} << QStringList{"奖1|品1|13800000001|张1"};
     // A voided win leaves its place to its replacement and is listed after the prize's places.
     QTest::newRow("voided win, replaced")
-        << QStringList{"A|2|x", "B|1|y"} << QStringList{"13800000001|1", "13800000002|1|未到场", "13800000003|2",
-                                                         "13800000004|1"}
+        << QStringList{"A|2|x", "B|1|y"}
+        << QStringList{"13800000001|1", "13800000002|1|未到场", "13800000003|2", "13800000004|1"}
         << QStringList{"奖1|品1|13800000001|张1", "奖1|品1|13800000004|张4", "奖1|品1|13800000002|张2|作废:未到场",
                        "奖2|品2|13800000003|张3"};
     QTest::newRow("voided win, not replaced yet")

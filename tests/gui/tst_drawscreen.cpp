@@ -1,6 +1,7 @@
 // The draw screen driven as the operator drives it (mouse, Enter, the popup menu) from the
 // main window's 开始抽奖 to its closing, with scripted dialogs and a fake sound player; then
 // the results page the main window builds from it.
+#include "FakeDrawSurface.h"
 #include "FakeSoundPlayer.h"
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
@@ -20,6 +21,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -206,6 +208,11 @@ private slots:
     void resultsPairedByPrize();
     void deleteResultRow_data();
     void deleteResultRow();
+    void continueOrNewDraw_data();
+    void continueOrNewDraw();
+    void voidOnTheDrawScreen();
+    void voidOnTheResultsPage();
+    void recordCheckedAndExported();
 };
 
 static QtMessageHandler g_previousHandler = nullptr;
@@ -994,6 +1001,220 @@ void TestDrawScreen::deleteResultRow()
     QCOMPARE(dialogs.messages.size(), 0);
     QCOMPARE(resultGrid(w)->rowCount(), 0);
     QCOMPARE(inst.db.column("select count(*) from Tab_CJ where ZT is not null"), QStringList{"0"});
+}
+
+namespace {
+
+/// Draws the first @p stops rounds of the worked example through the engine alone, as the
+/// program interrupted after them would have left the database (the draw unfinished).
+QStringList interruptedDraw(Database &db, int stops)
+{
+    FakeDrawSurface surface;
+    DrawEngine engine(&surface, db);
+    engine.loadPlan(10);
+    engine.beginNewDraw();
+    for (int i = 0; i < stops; ++i) {
+        engine.schedule().beginRound();
+        engine.startRound(engine.schedule().roundRows());
+        engine.stop();
+    }
+    QStringList won;
+    for (const WinnerEntry &e : engine.winnerLog())
+        won << e.number;
+    return won;
+}
+
+const QList<QStringList> WorkedExample{
+    {"一等奖", "2", "1", "电视", ""}, {"二等奖", "5", "2", "冰箱", ""}, {"三等奖", "1", "1", "手机", ""}};
+
+} // namespace
+
+void TestDrawScreen::continueOrNewDraw_data()
+{
+    QTest::addColumn<int>("choice");         // 0 continue, 1 new draw, 2 cancel
+    QTest::addColumn<QString>("firstPrize"); // the prize line of the first start; "" when no screen
+    QTest::addColumn<int>("firstRows");
+    QTest::newRow("continue, the default") << 0 << "二等奖" << 2;
+    QTest::newRow("a new draw") << 1 << "一等奖" << 1;
+    QTest::newRow("cancelled") << 2 << "" << 0;
+}
+
+// An interrupted draw goes on where its record stops, or a new one begins; the operator picks.
+void TestDrawScreen::continueOrNewDraw()
+{
+    QFETCH(int, choice);
+    QFETCH(QString, firstPrize);
+    QFETCH(int, firstRows);
+    Installation inst;
+    inst.db.addManyParticipants(20);
+    inst.db.addPrizes(WorkedExample);
+    const QStringList won = interruptedDraw(*inst.connection, 3); // 一等奖 twice, 二等奖 once
+    ScriptedDialogs dialogs;
+    dialogs.choices = {choice};
+    dialogs.answers = {true};
+    FakeSoundPlayer sounds;
+    MainWindow w(*inst.connection);
+    w.show();
+    bool opened = false;
+    runDraw(w, [&](DrawScreen &s) {
+        opened = true;
+        startAction(s)->trigger();
+        QCOMPARE(notification(s)->lines(), QStringList{firstPrize + "\r"});
+        QVERIFY(firstTilesShown(s, firstRows * 11));
+        QTRY_VERIFY(rowsRolled(s, firstRows));
+        stopAction(s)->trigger();
+        exitAction(s)->trigger();
+    });
+    QCOMPARE(opened, choice != 2);
+    QCOMPARE(dialogs.offeredButtons.size(), 1);
+    QCOMPARE(dialogs.offeredButtons.first(),
+             (QStringList{QStringLiteral("继续上一场抽奖"), QStringLiteral("开始新的抽奖"), QStringLiteral("取消")}));
+    QVERIFY2(dialogs.messages.first().text.contains(QStringLiteral("已抽出 4 人")),
+             qPrintable(dialogs.messages.first().text));
+    const QStringList draws = inst.db.column("select coalesce(finished, 'open') from draws order by id");
+    if (choice == 0) {
+        // The same draw, six winners now, finished by the exit.
+        QCOMPARE(draws.size(), 1);
+        QCOMPARE(inst.db.column("select count(*) from draw_entries where kind = 'win'"), QStringList{"6"});
+        QCOMPARE(gridColumn(resultGrid(w), 3).mid(0, 4), won);
+    } else if (choice == 1) {
+        QCOMPARE(draws.size(), 2);
+        QCOMPARE(inst.db.column("select count(*) from draw_entries where draw_id = 2"), QStringList{"1"});
+    } else {
+        QCOMPARE(draws, QStringList{"open"});
+    }
+    if (choice != 2)
+        QVERIFY(!draws.contains(QStringLiteral("open")));
+}
+
+// An absent winner of the round just drawn is voided from the popup: the record says so, the
+// winner stays marked, and the next round of the prize draws the replacement.
+void TestDrawScreen::voidOnTheDrawScreen()
+{
+    Installation inst;
+    inst.db.addManyParticipants(10);
+    inst.db.addPrizes({{"一等奖", "2", "2", "", ""}, {"二等奖", "1", "1", "", ""}});
+    ScriptedDialogs dialogs;
+    dialogs.choices = {1};                        // the second winner of the round
+    dialogs.textAnswers = {QStringLiteral("  ")}; // a blank reason: the default
+    FakeSoundPlayer sounds;
+    Database &db = *inst.connection;
+    DrawScreen s(db);
+    QVERIFY(s.chooseDraw(nullptr));
+    s.show();
+    startAction(s)->trigger();
+    QTRY_VERIFY(rowsRolled(s, 2));
+    stopAction(s)->trigger();
+    const WinnerLog first = s.winnerLog();
+    QVERIFY(action(s, "voidAction")->isEnabled());
+    action(s, "voidAction")->trigger();
+    QCOMPARE(dialogs.offeredItems.size(), 1);
+    QCOMPARE(dialogs.offeredItems.first().size(), 2);
+    QCOMPARE(inst.db.column("select voided || ' ' || void_reason from draw_entries where seq = 2"),
+             QStringList{"1 未到场"});
+    QCOMPARE(inst.db.column("select count(*) from Tab_CJ where ZT = '1'"), QStringList{"2"});
+    QVERIFY(notification(s)->lines().last().startsWith(QStringLiteral("作废：") + first.at(1).number));
+    QCOMPARE(rowText(s, 0) + rowText(s, 1), first.at(0).number); // the voided winner is off the tiles
+    QVERIFY(action(s, "voidAction")->isEnabled());               // the round's other winner could still be voided
+
+    // The next start draws one replacement for 一等奖, then 二等奖 follows.
+    startAction(s)->trigger();
+    QCOMPARE(notification(s)->lines(), QStringList{"一等奖\r"});
+    QVERIFY(firstTilesShown(s, 11));
+    QTRY_VERIFY(rowsRolled(s, 1));
+    stopAction(s)->trigger();
+    QVERIFY(!s.winnerLog().constLast().number.isEmpty());
+    QCOMPARE(s.winnerLog().constLast().prizeNumber, 1);
+    QCOMPARE(inst.db.column("select count(*) from Tab_CJ where ZT = '1'"), QStringList{"3"});
+    startAction(s)->trigger();
+    QCOMPARE(notification(s)->lines(), QStringList{"二等奖\r"});
+    s.engine().halt();
+}
+
+// From the results page: the win is voided with a reason, listed as voided, and the next
+// opening offers to go on with the draw to fill the place.
+void TestDrawScreen::voidOnTheResultsPage()
+{
+    Installation inst;
+    inst.db.addManyParticipants(20);
+    inst.db.addPrizes(WorkedExample);
+    const QStringList won = interruptedDraw(*inst.connection, 6);
+    {
+        FakeDrawSurface surface;
+        DrawEngine engine(&surface, *inst.connection);
+        engine.continueDraw(1);
+        engine.finishDraw();
+    }
+    ScriptedDialogs dialogs;
+    dialogs.textAnswers = {QStringLiteral("人不在场")};
+    FakeSoundPlayer sounds;
+    MainWindow w(*inst.connection);
+    auto *grid = w.findChild<GridView *>(QStringLiteral("resultGrid"));
+    QCOMPARE(gridColumn(resultGrid(w), 3), won);
+    grid->setCurrentCell(3, 1); // the second winner of 二等奖
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("voidWinButton")), Qt::LeftButton);
+    QCOMPARE(dialogs.messages.size(), 2); // the reason asked, then done
+    // The prize's standing winners fill its places in the order drawn, its last place is open,
+    // and the voided win follows.
+    QCOMPARE(gridColumn(resultGrid(w), 3), (QStringList{won.at(0), won.at(1), won.at(2), won.at(4), won.at(5),
+                                                        won.at(6), QString(), won.at(3), won.at(7)}));
+    QCOMPARE(gridColumn(resultGrid(w), 5).at(7), QStringLiteral("已作废（人不在场）"));
+    QCOMPARE(inst.db.column("select count(*) from Tab_CJ where ZT = '1'"), QStringList{"8"});
+
+    // The export says so in its last column.
+    const QString file = inst.db.root() + QStringLiteral("/results.csv");
+    dialogs.fileNames = {file};
+    QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("exportResultsButton")), Qt::LeftButton);
+    QFile csv(file);
+    QVERIFY(csv.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(csv.readAll());
+    QVERIFY2(text.contains(QStringLiteral("作废原因")) && text.contains(QStringLiteral(",人不在场")), qPrintable(text));
+
+    // The next opening goes on with the draw for the open place: one round of 二等奖.
+    dialogs.messages.clear();
+    dialogs.answers = {true};
+    runDraw(w, [&](DrawScreen &s) {
+        startAction(s)->trigger();
+        QCOMPARE(notification(s)->lines(), QStringList{"二等奖\r"});
+        QVERIFY(firstTilesShown(s, 11));
+        QTRY_VERIFY(rowsRolled(s, 1));
+        stopAction(s)->trigger();
+        startAction(s)->trigger(); // the draw is over again
+    });
+    QCOMPARE(dialogs.offeredButtons.size(), 1);
+    QVERIFY(!gridColumn(resultGrid(w), 3).at(6).isEmpty());
+    QCOMPARE(inst.db.column("select count(*) from Tab_CJ where ZT = '1'"), QStringList{"9"});
+    QCOMPARE(inst.db.column("select coalesce(finished, 'open') from draws").size(), 1);
+}
+
+// The page says whether the record is intact, names an altered entry, and exports the record
+// with its hashes.
+void TestDrawScreen::recordCheckedAndExported()
+{
+    Installation inst;
+    inst.db.addManyParticipants(20);
+    inst.db.addPrizes(WorkedExample);
+    interruptedDraw(*inst.connection, 3);
+    ScriptedDialogs dialogs;
+    const auto status = [](const MainWindow &window) {
+        return window.findChild<QLabel *>(QStringLiteral("recordStatus"))->text();
+    };
+    {
+        MainWindow w(*inst.connection);
+        QVERIFY2(status(w).contains(QStringLiteral("记录完整")), qPrintable(status(w)));
+        const QString file = inst.db.root() + QStringLiteral("/record.csv");
+        dialogs.fileNames = {file};
+        QTest::mouseClick(w.findChild<QPushButton *>(QStringLiteral("exportRecordButton")), Qt::LeftButton);
+        QFile csv(file);
+        QVERIFY(csv.open(QIODevice::ReadOnly));
+        QCOMPARE(csv.readAll().count("\r\n"), 1 + 4); // the header and four wins
+    }
+    // Someone changes a winner's name in the file, triggers and all.
+    inst.db.exec(
+        QStringLiteral("drop trigger draw_entries_fixed; update draw_entries set name = '某人' where seq = 2"));
+    MainWindow w(*inst.connection);
+    QVERIFY2(status(w).contains(QStringLiteral("被改动过")) && status(w).contains(QStringLiteral("第 2、3、4 条")),
+             qPrintable(status(w)));
 }
 
 QTEST_MAIN(TestDrawScreen)

@@ -47,7 +47,8 @@ void build(const QList<Prize> &prizes, const QList<RecordEntry> &entries, Sink &
         const int count = qMin(placeCount(prize.quantity), MaxPlaces - places);
         const QList<RecordEntry> wins = standing.take(number);
         for (int i = 0; i < count; ++i) {
-            sink.appendRow(i < wins.size() ? winRow(wins.at(i)) : Row{prize.name, prize.item, {}, {}, {}, 0, false, {}});
+            sink.appendRow(i < wins.size() ? winRow(wins.at(i))
+                                           : Row{prize.name, prize.item, {}, {}, {}, 0, false, {}});
             ++places;
         }
         appendWins(number, wins, count);

@@ -23,7 +23,7 @@ struct Row
     QString phone;
     QString name;
     QString comment;
-    int seq = 0;        ///< the win's entry in the draw's record; 0 for an empty place
+    int seq = 0; ///< the win's entry in the draw's record; 0 for an empty place
     bool voided = false;
     QString voidReason; ///< why the win was voided
 };

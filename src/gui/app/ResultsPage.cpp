@@ -165,7 +165,7 @@ void ResultsPage::exportRecord()
     if (file.isEmpty())
         return;
     DrawRecordStore(m_db).exportCsv(m_drawId, file);
-    Dialogs::information(this,
-                         QStringLiteral("抽奖记录已导出到“%1”，其中每条记录都带有校验码。").arg(Files::displayPath(file)),
-                         QStringLiteral("成功！"));
+    Dialogs::information(
+        this, QStringLiteral("抽奖记录已导出到“%1”，其中每条记录都带有校验码。").arg(Files::displayPath(file)),
+        QStringLiteral("成功！"));
 }

@@ -266,9 +266,9 @@ void DrawScreen::voidRoundWin()
                                                       QStringLiteral("作废中奖"), items);
     if (chosen < 0)
         return;
-    const std::optional<QString> reason = Dialogs::instance().askText(
-        this, QStringLiteral("作废 %1 的中奖，原因：").arg(items.at(chosen)), QStringLiteral("作废中奖"),
-        DrawRecordStore::defaultVoidReason());
+    const std::optional<QString> reason =
+        Dialogs::instance().askText(this, QStringLiteral("作废 %1 的中奖，原因：").arg(items.at(chosen)),
+                                    QStringLiteral("作废中奖"), DrawRecordStore::defaultVoidReason());
     if (!reason)
         return;
     const RecordEntry &win = wins.at(chosen);

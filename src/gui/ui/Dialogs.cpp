@@ -3,8 +3,8 @@
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 
@@ -45,9 +45,9 @@ public:
         QList<QAbstractButton *> added;
         for (qsizetype i = 0; i < buttons.size(); ++i) {
             // The last button closes the box without a choice when there are more than two.
-            const auto role = i == 0 ? QMessageBox::AcceptRole
+            const auto role = i == 0                                          ? QMessageBox::AcceptRole
                               : i == buttons.size() - 1 && buttons.size() > 2 ? QMessageBox::RejectRole
-                                                                               : QMessageBox::ActionRole;
+                                                                              : QMessageBox::ActionRole;
             added.append(box.addButton(buttons.at(i), role));
         }
         if (defaultButton >= 0 && defaultButton < added.size())

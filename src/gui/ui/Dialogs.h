@@ -34,8 +34,7 @@ public:
     virtual std::optional<QString> askText(QWidget *parent, const QString &label, const QString &caption,
                                            const QString &initial) = 0;
     /// Asks to pick one of @p items; its index, or -1 when cancelled.
-    virtual int chooseItem(QWidget *parent, const QString &label, const QString &caption,
-                           const QStringList &items) = 0;
+    virtual int chooseItem(QWidget *parent, const QString &label, const QString &caption, const QStringList &items) = 0;
 
     static Dialogs &instance();
     /// Replaces the instance (tests); nullptr restores the real dialogs. Not owned.
