@@ -10,9 +10,13 @@
 #include "core/draw/RollOrder.h"
 #include "core/draw/RollWorker.h"
 
+#include <QElapsedTimer>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QSet>
 #include <QTest>
+
+#include <sqlite3.h>
 
 class TestRoll final : public QObject
 {
@@ -34,6 +38,7 @@ private slots:
     void exitHaltsWithoutRecording();
     void workerDatabaseFailureIsReported();
     void stopThatCannotWriteRevealsNothing();
+    void stopWhileAnotherProgramWrites();
     void rowsReachTheScreenThroughTheEventLoop();
     void workedExampleWholeDraw();
 };
@@ -493,6 +498,36 @@ void TestRoll::stopThatCannotWriteRevealsNothing()
     QCOMPARE(surface.lines.size(), 3);
     QCOMPARE(surface.calls, (QStringList{"music", "line", "line", "line", "show"}));
     QCOMPARE(db.column(QStringLiteral("select count(*) from Tab_CJ where ZT = '1'")), QStringList{"3"});
+}
+
+// Another program holds the database when the stop comes: the stop gives up after a second,
+// reveals nothing and the round rolls on; the next stop, once the database is free, records.
+void TestRoll::stopWhileAnotherProgramWrites()
+{
+    TestDb db;
+    addParticipants(db, 6);
+    FakeDrawSurface surface;
+    Database connection(db.dbFile());
+    DrawEngine engine(&surface, connection);
+    engine.startRound(2);
+    stopAtRow(engine, surface, 4);
+    sqlite3 *other = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(db.dbFile()).constData(), &other), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(other, "begin exclusive", nullptr, nullptr, nullptr), SQLITE_OK);
+    QElapsedTimer waited;
+    waited.start();
+    QVERIFY_THROWS_EXCEPTION(DatabaseError, engine.stop());
+    QVERIFY2(waited.elapsed() < 4000, "the stop waited the full busy timeout");
+    QVERIFY(surface.calls.isEmpty());
+    QVERIFY(engine.isRolling());
+    QCOMPARE(connection.busyTimeout(), 5000);
+    sqlite3_exec(other, "rollback", nullptr, nullptr, nullptr);
+    sqlite3_close(other);
+
+    stopAtRow(engine, surface, 4);
+    engine.stop();
+    QCOMPARE(engine.winnerLog().size(), 2);
+    QCOMPARE(db.column(QStringLiteral("select count(*) from Tab_CJ where ZT = '1'")), QStringList{"2"});
 }
 
 void TestRoll::rowsReachTheScreenThroughTheEventLoop()

@@ -37,7 +37,7 @@ Database::Database(const QString &file, OpenMode mode)
     try {
         if (rc != SQLITE_OK)
             fail();
-        sqlite3_busy_timeout(m_db, BusyTimeoutMs);
+        setBusyTimeout(BusyTimeoutMs);
         // WAL lets the roll worker read while the UI thread writes the winners.
         execute("pragma journal_mode = wal");
         execute("pragma synchronous = normal");
@@ -75,6 +75,12 @@ void Database::execute(const char *sql)
         sqlite3_free(error);
         throw DatabaseError(message);
     }
+}
+
+void Database::setBusyTimeout(int milliseconds)
+{
+    sqlite3_busy_timeout(m_db, milliseconds);
+    m_busyTimeout = milliseconds;
 }
 
 int Database::schemaVersion()

@@ -36,6 +36,11 @@ public:
     /// The schema version recorded in the file (PRAGMA user_version).
     int schemaVersion();
 
+    /// How long a statement waits for a lock another connection holds before it fails with
+    /// "database is locked" (5 s unless set otherwise).
+    void setBusyTimeout(int milliseconds);
+    int busyTimeout() const { return m_busyTimeout; }
+
     /// True while a transaction is open on this connection (a Transaction, or SQL begun by hand).
     bool inTransaction() const;
 
@@ -57,6 +62,7 @@ private:
         bool inUse = false;
     };
     QHash<const char *, Prepared> m_prepared;
+    int m_busyTimeout = 0;
 };
 
 /// How hard a commit makes sure its writes are on the disk.

@@ -8,6 +8,13 @@
 #include "core/draw/RollWorker.h"
 
 #include <QDateTime>
+#include <QScopeGuard>
+
+namespace {
+
+constexpr int StopBusyTimeoutMs = 1000;
+
+} // namespace
 
 DrawEngine::DrawEngine(DrawSurface *surface, Database &db, QObject *parent)
     : QObject(parent)
@@ -140,6 +147,11 @@ void DrawEngine::stop()
     }
     QList<RecordEntry> written;
     if (!phones.isEmpty()) {
+        // The audience waits on the stop: another program holding the database gets a second,
+        // not the usual five, before the stop gives up and the round rolls on.
+        const int usualTimeout = m_db.busyTimeout();
+        m_db.setBusyTimeout(StopBusyTimeoutMs);
+        const auto restore = qScopeGuard([this, usualTimeout] { m_db.setBusyTimeout(usualTimeout); });
         try {
             // The marks and the record together, on the disk before anybody sees a winner: a
             // winner the audience has seen is always on record.
