@@ -99,6 +99,7 @@ public:
         if (onRow)
             onRow(row);
     }
+    void revealRow(int row, const QString &phone, const QString &) override { showTileRow(row, phone); }
     void showWarning(const QString &text, const QString &) override { say(QStringLiteral("warning ") + text); }
     void rollFailed(const QString &reason) override { say(QStringLiteral("roll failed ") + reason); }
     void playWinMusic() override {}

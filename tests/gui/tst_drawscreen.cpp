@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMouseEvent>
@@ -213,6 +214,8 @@ private slots:
     void voidOnTheDrawScreen();
     void voidOnTheResultsPage();
     void recordCheckedAndExported();
+    void namesAtTheReveal_data();
+    void namesAtTheReveal();
 };
 
 static QtMessageHandler g_previousHandler = nullptr;
@@ -620,7 +623,7 @@ void TestDrawScreen::planRefusedAtOpening()
     Installation inst;
     inst.db.addManyParticipants(40);
     inst.db.addPrizes(
-        {{"一等奖", "2", "1", "", ""}, {"二等奖", "12", "11", "", ""}, {"三等奖", "10000000", "1", "", ""}});
+        {{"一等奖", "2", "1", "", ""}, {"二等奖", "60", "51", "", ""}, {"三等奖", "10000000", "1", "", ""}});
     ScriptedDialogs dialogs;
     FakeSoundPlayer sounds;
     MainWindow w(*inst.connection);
@@ -630,7 +633,7 @@ void TestDrawScreen::planRefusedAtOpening()
     QVERIFY(!opened);
     QCOMPARE(dialogs.messages.size(), 1);
     const QString text = dialogs.messages.first().text;
-    QVERIFY2(text.contains(QStringLiteral("第2项“二等奖”：每次抽奖人数 11 超过每次最多可抽的 10 人")),
+    QVERIFY2(text.contains(QStringLiteral("第2项“二等奖”：每次抽奖人数 51 超过每次最多可抽的 50 人")),
              qPrintable(text));
     QVERIFY2(text.contains(QStringLiteral("第3项“三等奖”：奖项数量 10000000 超过上限 100000")), qPrintable(text));
     QVERIFY2(!text.contains(QStringLiteral("一等奖")), qPrintable(text));
@@ -643,23 +646,29 @@ void TestDrawScreen::keys_data()
 {
     QTest::addColumn<bool>("onTile"); // a tile has the focus, else the screen itself
     QTest::addColumn<int>("key");
-    QTest::addColumn<bool>("afterPress");   // the start action has run after the press
-    QTest::addColumn<bool>("afterRelease"); // ... after the release
-    QTest::newRow("Enter on a tile") << true << int(Qt::Key_Return) << false << true;
-    QTest::newRow("keypad Enter on a tile") << true << int(Qt::Key_Enter) << false << true;
-    QTest::newRow("Space on a tile") << true << int(Qt::Key_Space) << false << true;
-    QTest::newRow("Enter on the screen") << false << int(Qt::Key_Return) << true << true;
-    QTest::newRow("Space on the screen") << false << int(Qt::Key_Space) << false << false;
-    QTest::newRow("Escape on the screen") << false << int(Qt::Key_Escape) << false << false;
-    QTest::newRow("a digit on a tile") << true << int(Qt::Key_5) << false << false;
+    QTest::addColumn<bool>("toggles"); // the press starts a round (its release and repeats do nothing)
+    for (const bool onTile : {true, false}) {
+        const char *where = onTile ? "tile" : "screen";
+        // Enter and Space as on a keyboard; Page Down, Page Up, Right and Left as a presenter
+        // remote sends them.
+        for (const auto &[name, key] : {std::pair{"Enter", Qt::Key_Return},
+                                        {"keypad Enter", Qt::Key_Enter},
+                                        {"Space", Qt::Key_Space},
+                                        {"Page Down", Qt::Key_PageDown},
+                                        {"Page Up", Qt::Key_PageUp},
+                                        {"Right", Qt::Key_Right},
+                                        {"Left", Qt::Key_Left}})
+            QTest::addRow("%s on the %s", name, where) << onTile << int(key) << true;
+        QTest::addRow("Escape on the %s", where) << onTile << int(Qt::Key_Escape) << false;
+        QTest::addRow("a digit on the %s", where) << onTile << int(Qt::Key_5) << false;
+    }
 }
 
 void TestDrawScreen::keys()
 {
     QFETCH(bool, onTile);
     QFETCH(int, key);
-    QFETCH(bool, afterPress);
-    QFETCH(bool, afterRelease);
+    QFETCH(bool, toggles);
     Installation inst;
     inst.db.addManyParticipants(5);
     inst.db.addPrizes({{"一等奖", "1", "1", "", ""}});
@@ -672,11 +681,16 @@ void TestDrawScreen::keys()
     target->setFocus();
     QCOMPARE(QApplication::focusWidget(), target);
     QTest::keyPress(target, Qt::Key(key));
-    QCOMPARE(!startAction(s)->isEnabled(), afterPress);
-    // The release of the same press, wherever the focus went meanwhile.
+    QCOMPARE(!startAction(s)->isEnabled(), toggles);
+    // A key held down repeats its press: still one toggle.
+    for (int i = 0; i < 3; ++i) {
+        QKeyEvent repeat(QEvent::KeyPress, key, Qt::NoModifier, QString(), true);
+        QApplication::sendEvent(QApplication::focusWidget() ? QApplication::focusWidget() : target, &repeat);
+    }
     QTest::keyRelease(QApplication::focusWidget() ? QApplication::focusWidget() : target, Qt::Key(key));
-    QCOMPARE(!startAction(s)->isEnabled(), afterRelease);
+    QCOMPARE(!startAction(s)->isEnabled(), toggles);
     QVERIFY(s.isVisible());
+    s.engine().halt();
 }
 
 void TestDrawScreen::showTileRow_data()
@@ -691,7 +705,6 @@ void TestDrawScreen::showTileRow_data()
     QTest::newRow("longer than a row") << 9 << " 13800000001"
                                        << QStringList{" ", "1", "3", "8", "0", "0", "0", "0", "0", "0", "0"};
     QTest::newRow("empty") << 1 << "" << QStringList(11, QString());
-    QTest::newRow("the lone eleventh row") << 10 << "13800000001" << QStringList{"1"};
 }
 
 void TestDrawScreen::showTileRow()
@@ -700,12 +713,14 @@ void TestDrawScreen::showTileRow()
     QFETCH(QString, text);
     QFETCH(QStringList, captions);
     Installation inst;
+    inst.db.addPrizes({{"一等奖", "10", "10", "", ""}});
     DrawScreen s(*inst.connection);
-    for (int r = 0; r <= 10; ++r)
+    QCOMPARE(tiles(s).size(), 110);
+    for (int r = 0; r < 10; ++r)
         s.showTileRow(r, QStringLiteral("xxxxxxxxxxx"));
     s.showTileRow(row, text);
     QStringList got;
-    for (int i = row * 11; i < qMin(row * 11 + 11, int(DrawScreen::TileCount)); ++i)
+    for (int i = row * 11; i < row * 11 + 11; ++i)
         got << tiles(s).at(i)->caption();
     QCOMPARE(got, captions);
     // The other rows keep what they showed, hidden or not.
@@ -716,32 +731,29 @@ void TestDrawScreen::showTileRow()
     QCOMPARE(tile->text(QAccessible::Name), captions.first());
 }
 
+// The tiles of the plan's largest round stand where the layout for the screen puts them,
+// hidden until a round shows them.
 void TestDrawScreen::tilesAndScreen()
 {
     Installation inst;
+    inst.db.addPrizes({{"一等奖", "3", "1", "", ""}, {"二等奖", "30", "12", "", ""}, {"三等奖", "2", "5", "", ""}});
     ScriptedDialogs dialogs;
     DrawScreen s(*inst.connection);
     s.show();
     QVERIFY(QTest::qWaitForWindowActive(&s));
     QCOMPARE(dialogs.messages.size(), 0); // the tile face was found
-    QCOMPARE(tiles(s).size(), 111);
-    struct Expect
-    {
-        int index, left, top;
-    };
-    for (const Expect &e :
-         {Expect{0, 20, 100}, Expect{10, 440, 100}, Expect{11, 20, 142}, Expect{109, 440, 478}, Expect{110, 20, 520}}) {
-        const DigitTile *t = tiles(s).at(e.index);
-        QCOMPARE(t->index(), e.index);
-        QCOMPARE(t->pos(), QPoint(e.left, e.top));
-        QCOMPARE(t->size(), QSize(0, 41)); // hidden
+    QCOMPARE(tiles(s).size(), 12 * 11);
+    const StageLayout layout(s.size(), 12, s.font().family());
+    for (const int index : {0, 10, 11, 109, 110, 131}) {
+        const DigitTile *t = tiles(s).at(index);
+        QCOMPARE(t->index(), index);
+        QCOMPARE(t->pos(), layout.tileRect(index).topLeft());
+        QCOMPARE(t->size(), QSize(0, layout.tileSize())); // hidden
         QVERIFY(t->caption().isEmpty());
     }
     QCOMPARE(s.windowFlags() & Qt::FramelessWindowHint, Qt::FramelessWindowHint);
     QCOMPARE(background(s)->geometry(), s.rect());
-    // 20 points at 96 dpi, drawn as if at 80 dpi: 32 pixels, bold.
-    if (s.logicalDpiY() == 96)
-        QCOMPARE(tiles(s).at(0)->captionFont().pixelSize(), 32);
+    QCOMPARE(tiles(s).at(0)->captionFont().pixelSize(), layout.captionPixelSize());
     QVERIFY(tiles(s).at(0)->captionFont().bold());
     // Tiles are tab stops in index order, also while hidden.
     tiles(s).at(0)->setFocus();
@@ -786,8 +798,13 @@ void TestDrawScreen::tileFace()
     startAction(s)->trigger();
     QVERIFY(firstTilesShown(s, 11));
     const QColor corner = tiles(s).first()->grab().toImage().pixelColor(1, 1);
-    const QColor expected =
-        beside == QLatin1String("red") ? QColor(Qt::red) : QImage(QStringLiteral(":/cj.bmp")).pixelColor(1, 1);
+    // The face is drawn at the tiles' size, scaled smoothly.
+    const int size = tiles(s).first()->width();
+    const QColor expected = beside == QLatin1String("red")
+                                ? QColor(Qt::red)
+                                : QImage(QStringLiteral(":/cj.bmp"))
+                                      .scaled(size, size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation)
+                                      .pixelColor(1, 1);
     QCOMPARE(corner, expected);
     QTRY_VERIFY(rowsRolled(s, 1));
     stopAction(s)->trigger();
@@ -873,7 +890,7 @@ void TestDrawScreen::notificationWindow()
     // Lower right corner of the work area, sized to its text.
     const QRect work = QGuiApplication::primaryScreen()->availableGeometry();
     QCOMPARE(a->frameGeometry().bottomRight(), work.bottomRight());
-    QVERIFY(a->width() >= a->fontMetrics().horizontalAdvance(QStringLiteral("  你可以点击鼠标左键或Enter")));
+    QVERIFY(a->width() >= QFontMetrics(a->textFont()).horizontalAdvance(QStringLiteral("  你可以点击鼠标左键或Enter")));
     // It fades in to 220 of 255 by steps of 2 every 10 ms, and stays.
     QVERIFY(a->isFading());
     QVERIFY(a->opacityStep() < NotificationWindow::TargetOpacity);
@@ -1215,6 +1232,65 @@ void TestDrawScreen::recordCheckedAndExported()
     MainWindow w(*inst.connection);
     QVERIFY2(status(w).contains(QStringLiteral("被改动过")) && status(w).contains(QStringLiteral("第 2、3、4 条")),
              qPrintable(status(w)));
+}
+
+void TestDrawScreen::namesAtTheReveal_data()
+{
+    QTest::addColumn<int>("rows");
+    QTest::addColumn<bool>("hideDigits");
+    QTest::addColumn<QString>("screenKey"); // the stored screen; one that is not there is no error
+    QTest::newRow("three rows") << 3 << false << "";
+    QTest::newRow("thirty rows in three columns") << 30 << false << "";
+    QTest::newRow("numbers kept from the audience") << 3 << true << "";
+    QTest::newRow("a screen that is gone") << 3 << false << "HDMI-9";
+}
+
+// At the stop each row shows its winner's name beside the number, readable from afar; the
+// rows of a large round stand in columns, each mirrored on its own.
+void TestDrawScreen::namesAtTheReveal()
+{
+    QFETCH(int, rows);
+    QFETCH(bool, hideDigits);
+    QFETCH(QString, screenKey);
+    Installation inst;
+    inst.db.addManyParticipants(60);
+    inst.db.addPrizes({{"一等奖", QString::number(rows), QString::number(rows), "", ""}});
+    QFile ini(inst.db.settingsFile());
+    QVERIFY(ini.open(QIODevice::WriteOnly));
+    ini.write(
+        QStringLiteral("[System]\r\nHideDigits=%1\r\nScreen=%2\r\n").arg(hideDigits ? "1" : "0", screenKey).toUtf8());
+    ini.close();
+    ScriptedDialogs dialogs;
+    FakeSoundPlayer sounds;
+    DrawScreen s(*inst.connection);
+    QCOMPARE(dialogs.messages.size(), 0);
+    QCOMPARE(s.geometry(), QGuiApplication::primaryScreen()->geometry());
+    s.show();
+    startAction(s)->trigger();
+    QVERIFY(firstTilesShown(s, rows * 11));
+    QTRY_VERIFY(rowsRolled(s, rows));
+    stopAction(s)->trigger();
+    const WinnerLog log = s.winnerLog();
+    QCOMPARE(log.size(), rows);
+    const StageLayout layout(s.size(), rows, s.font().family());
+    for (int row = 0; row < rows; ++row) {
+        const QString phone = log.at(row).number; // winners are logged in the order of their rows
+        const QString name = inst.db.column("select Name from Tab_CJ where Tel = '" + phone + "'").first();
+        QCOMPARE(rowText(s, row), hideDigits ? phone.left(3) + "****" + phone.mid(7) : phone);
+        auto *label = s.findChild<QLabel *>(QStringLiteral("name%1").arg(row));
+        QVERIFY(label && label->isVisible());
+        QCOMPARE(label->text(), name);
+        QCOMPARE(label->accessibleName(), name);
+        QCOMPARE(label->geometry(), layout.nameRect(row));
+        QVERIFY(label->font().pixelSize() >= tiles(s).first()->captionFont().pixelSize());
+        // The name stands beside its own row, in the row's column.
+        QCOMPARE(label->geometry().top(), layout.rowRect(row).top());
+        QVERIFY(label->geometry().left() > layout.rowRect(row).right());
+    }
+    // The notification lists the whole numbers, whatever the tiles show.
+    QCOMPARE(notification(s)->lines().at(1).left(11), log.at(0).number);
+    // The next round starts with no names.
+    s.engine().halt();
 }
 
 QTEST_MAIN(TestDrawScreen)

@@ -34,6 +34,13 @@ public:
             onWarning();
     }
     void rollFailed(const QString &reason) override { failures.append(reason); }
+    /// A reveal counts as a row shown, as the screen shows it on the tiles.
+    void revealRow(int row, const QString &phone, const QString &name) override
+    {
+        rows.append({row, phone});
+        tiles[row] = phone;
+        revealedNames[row] = name;
+    }
     void playWinMusic() override { calls.append(QStringLiteral("music")); }
     void addNotificationLine(const QString &line) override
     {
@@ -63,6 +70,7 @@ public:
 
     QList<Row> rows;
     QMap<int, QString> tiles;
+    QMap<int, QString> revealedNames;
     QList<QPair<QString, QString>> warnings;
     QStringList failures;
     QStringList lines;

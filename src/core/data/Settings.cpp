@@ -5,6 +5,7 @@
 #include "core/data/AppPaths.h"
 #include "core/data/IniFile.h"
 
+#include <QFileInfo>
 #include <QLocale>
 
 #include <cmath>
@@ -16,6 +17,10 @@ const QString PictureKey = QStringLiteral("Picture");
 const QString DrawMusicKey = QStringLiteral("CJMusic");
 const QString WinMusicKey = QStringLiteral("ZJMusic");
 const QString SpeedKey = QStringLiteral("SD");
+const QString ScreenKey = QStringLiteral("Screen");
+const QString HideDigitsKey = QStringLiteral("HideDigits");
+const QString SheetFolderKey = QStringLiteral("SheetFolder");
+const QString MediaFolderKey = QStringLiteral("MediaFolder");
 
 } // namespace
 
@@ -27,6 +32,10 @@ Settings Settings::load(const QString &file)
     s.drawMusic = ini.value(Section, DrawMusicKey);
     s.winMusic = ini.value(Section, WinMusicKey);
     s.speed = ini.value(Section, SpeedKey);
+    s.drawScreen = ini.value(Section, ScreenKey);
+    s.hideDigitsAtReveal = ini.value(Section, HideDigitsKey);
+    s.sheetFolder = ini.value(Section, SheetFolderKey);
+    s.mediaFolder = ini.value(Section, MediaFolderKey);
     return s;
 }
 
@@ -37,6 +46,13 @@ void Settings::save(const QString &file) const
     ini.setValue(Section, DrawMusicKey, drawMusic);
     ini.setValue(Section, WinMusicKey, winMusic);
     ini.setValue(Section, SpeedKey, speed);
+    ini.setValue(Section, ScreenKey, drawScreen);
+    ini.setValue(Section, HideDigitsKey, hideDigitsAtReveal);
+}
+
+void Settings::rememberFolder(const QString &file, const QString &chosenFile, bool media)
+{
+    IniFile(file).setValue(Section, media ? MediaFolderKey : SheetFolderKey, QFileInfo(chosenFile).absolutePath());
 }
 
 DrawScreenSettings DrawScreenSettings::from(const Settings &settings)
@@ -47,6 +63,8 @@ DrawScreenSettings DrawScreenSettings::from(const Settings &settings)
         Text::isBlank(settings.drawMusic) ? AppPaths::exeDir() + QStringLiteral("/start.wav") : settings.drawMusic;
     // Relative on purpose: the win music is looked for in the current directory.
     s.winMusic = Text::isBlank(settings.winMusic) ? QStringLiteral("end.wav") : settings.winMusic;
+    s.screen = settings.drawScreen;
+    s.hideDigits = Text::trimmed(settings.hideDigitsAtReveal) == QLatin1String("1");
     return s;
 }
 

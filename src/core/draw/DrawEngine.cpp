@@ -174,7 +174,7 @@ void DrawEngine::stop()
             throw;
         }
     }
-    reveal();
+    reveal(written);
     m_surface->playWinMusic();
     for (const RecordEntry &win : std::as_const(written)) {
         m_winnerLog.append({win.phone, m_roundPrize});
@@ -185,16 +185,19 @@ void DrawEngine::stop()
     m_surface->showNotification();
 }
 
-void DrawEngine::reveal()
+void DrawEngine::reveal(const QList<RecordEntry> &winners)
 {
     if (!m_revealDue)
         return;
     m_revealDue = false;
-    // Entry s holds the participant last rolled on row rows - s, so each winner comes out
-    // on the mirrored row. A row whose entry stayed empty (fewer participants than rows) is
-    // cleared rather than left showing a masked number that did not win.
+    QHash<QString, QString> names;
+    for (const RecordEntry &winner : winners)
+        names.insert(winner.phone, winner.name);
+    // Entry s holds the participant rolled on the row whose mirror is row s - 1, so each
+    // winner comes out on the mirrored row. A row whose entry stayed empty (fewer participants
+    // than rows) is cleared rather than left showing a masked number that did not win.
     for (int s = 1; s <= m_roundRows; ++s)
-        m_surface->showTileRow(s - 1, m_lastShown[s]);
+        m_surface->revealRow(s - 1, m_lastShown[s], names.value(m_lastShown[s]));
 }
 
 void DrawEngine::voidWin(int seq, const QString &reason)

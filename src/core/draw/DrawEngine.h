@@ -102,7 +102,8 @@ public:
     const WinnerLog &winnerLog() const { return m_winnerLog; }
 
     /// The full number last shown on each row of the current round, mirrored: entry s
-    /// (1..rows) is the row rows - s; entry 0 is never used. Read only while no round rolls.
+    /// (1..rows) was rolled on the row whose mirror (revealRowOf()) is row s - 1; entry 0 is
+    /// never used. Read only while no round rolls.
     const std::array<QString, 301> &lastShown() const { return m_lastShown; }
 
     /// The current round's worker, or null before the first round. For tests.
@@ -114,7 +115,7 @@ public:
 
 private:
     void roll();
-    void reveal();
+    void reveal(const QList<RecordEntry> &winners);
     /// Puts the schedule where the draw's record stands.
     void resumeFromRecord();
 

@@ -33,6 +33,9 @@ class DrawSurface : public RollSink
 public:
     ~DrawSurface() override;
 
+    /// Shows a winner at the reveal: the full number on tile row @p row and the name beside it.
+    /// A row with nobody to show gets the empty number and name.
+    virtual void revealRow(int row, const QString &phone, const QString &name) = 0;
     /// Starts the win music once, asynchronously, replacing the music that plays.
     virtual void playWinMusic() = 0;
     /// Adds one line (it ends with "\r") to the text of the corner notification.

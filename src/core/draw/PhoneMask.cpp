@@ -10,6 +10,14 @@ QString maskedPhone(const QString &number)
     return Text::trimmed(masked);
 }
 
+QString hiddenMiddle(const QString &number)
+{
+    QString hidden = number;
+    for (qsizetype i = 3; i < 7 && i < hidden.size(); ++i)
+        hidden[i] = QLatin1Char('*');
+    return hidden;
+}
+
 QString tileCaption(const QString &text, int column)
 {
     if (column < 0 || column >= TilesPerRow || column >= text.size())

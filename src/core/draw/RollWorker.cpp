@@ -5,6 +5,7 @@
 #include "core/data/DrawStore.h"
 #include "core/draw/DrawSurface.h"
 #include "core/draw/PhoneMask.h"
+#include "core/draw/RevealOrder.h"
 
 #include <QScopeGuard>
 
@@ -72,7 +73,7 @@ void RollWorker::roll(Database &db, RollPass &pass)
             const QString number = pass.number(i);
             const int row = int(i % m_roundRows);
             handOver({Handover::Kind::Row, row, maskedPhone(number), QString()});
-            m_lastShown[m_roundRows - row] = number;
+            m_lastShown[revealRowOf(row, m_roundRows) + 1] = number;
             ++shown;
             if (shown >= m_roundRows && stopRequested())
                 return;

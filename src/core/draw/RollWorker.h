@@ -17,11 +17,10 @@ class RollSink;
 ///
 /// Pass after pass it reads the participants who may still win, in the round's keyed order,
 /// and shows each one masked on tile row k = (participants shown in the pass) mod rows,
-/// writing the full number to lastShown[rows - k], so that the reveal shows each winner on
-/// the mirrored row. Each row is handed to the UI thread, and the worker waits
-/// until the UI thread has applied it: either a queued call on the UI thread's event loop or
-/// a UI thread that is halting the worker applies it. No sleep and no timer: the roll runs as
-/// fast as the screen takes the rows.
+/// writing the full number to lastShown[revealRowOf(k, rows) + 1], so that the reveal shows
+/// each winner on the row mirrored within its column (RevealOrder.h). Each row is handed to the UI thread, and the
+/// worker waits until the UI thread has applied it: either a queued call on the UI thread's event loop or a UI thread
+/// that is halting the worker applies it. No sleep and no timer: the roll runs as fast as the screen takes the rows.
 ///
 /// A stop request is honoured between participants, and only once every row has shown a
 /// participant (or, with fewer participants than rows, once all of them have been shown), so

@@ -7,6 +7,7 @@
 #include "core/data/Settings.h"
 #include "core/draw/DrawEngine.h"
 #include "core/draw/PhoneMask.h"
+#include "gui/draw/ScreenChoice.h"
 #include "gui/draw/StretchedPicture.h"
 #include "gui/ui/Dialogs.h"
 #include "gui/ui/DigitTile.h"
@@ -15,6 +16,7 @@
 #include "gui/ui/SoundPlayer.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDateTime>
 #include <QDir>
@@ -22,6 +24,7 @@
 #include <QGuiApplication>
 #include <QImageReader>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QMenu>
 #include <QScreen>
 
@@ -78,13 +81,17 @@ DrawScreen::DrawScreen(Database &db, QWidget *parent)
     m_voidAction->setEnabled(false);
     connectGuarded(m_background, &StretchedPicture::clicked, this, &DrawScreen::toggle);
 
-    const QScreen *screen = QGuiApplication::primaryScreen();
+    const DrawScreenSettings settings = DrawScreenSettings::from(Settings::load(AppPaths::settingsFile()));
+    // On the screen the settings name; one that is gone gives way to the primary screen.
+    QScreen *screen = ScreenChoice::screenFor(settings.screen);
+    if (screen)
+        setScreen(screen);
+    m_screenArea = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
     // Without a window manager a full-screen request alone leaves the window smaller.
     setGeometry(screen ? screen->geometry() : QRect(0, 0, 1024, 768));
     setWindowState(Qt::WindowFullScreen);
     m_background->setGeometry(rect());
-
-    const DrawScreenSettings settings = DrawScreenSettings::from(Settings::load(AppPaths::settingsFile()));
+    m_hideDigits = settings.hideDigits;
     m_background->setPicture(loadPicture(QStringLiteral(":/background.jpg")));
     if (!settings.picture.isEmpty()) {
         // A picture that cannot be loaded is reported; the built-in one stays.
@@ -96,40 +103,76 @@ DrawScreen::DrawScreen(Database &db, QWidget *parent)
     m_engine = std::make_unique<DrawEngine>(this, db);
     m_engine->loadPlan(MaxRoundRows);
 
-    createTiles();
+    loadTileFace();
+    // The tiles of the plan's largest round are there from the start, hidden: the first
+    // takes the keyboard, and every tile keeps its place in the tab order.
+    int largest = 0;
+    for (const PlannedPrize &prize : m_engine->schedule().plan())
+        largest = qMax(largest, prize.perRound > 0 ? qMin(prize.perRound, prize.quantity) : 0);
+    layOut(largest);
 }
 
 DrawScreen::~DrawScreen()
 {
+    qApp->removeEventFilter(this);
     // The worker hands rows to the tiles: it ends before they go.
     m_engine.reset();
 }
 
-void DrawScreen::createTiles()
+void DrawScreen::loadTileFace()
 {
     // The tile face beside the program, where the operator may replace it; the one built into
     // the program when there is none there, or when it cannot be loaded (which is reported).
     const QString facePath = AppPaths::exeDir() + QStringLiteral("/cj.bmp");
     if (QFileInfo::exists(facePath))
-        ErrorBoundary::guarded([&] { m_face = QPixmap::fromImage(loadPicture(facePath)); });
-    if (m_face.isNull())
-        m_face = QPixmap::fromImage(loadPicture(QStringLiteral(":/cj.bmp")));
+        ErrorBoundary::guarded([&] { m_faceSource = QPixmap::fromImage(loadPicture(facePath)); });
+    if (m_faceSource.isNull())
+        m_faceSource = QPixmap::fromImage(loadPicture(QStringLiteral(":/cj.bmp")));
+}
 
-    // 20 points at the screen's resolution, drawn as if the screen had 80 pixels per inch:
-    // 32 pixels high on a 96 dpi screen.
-    const double dpi = logicalDpiY();
-    m_tileFont = font();
-    m_tileFont.setBold(true);
-    m_tileFont.setPixelSize(qRound(qRound(20.0 * dpi / 72.0) * dpi / 80.0));
-
-    m_tiles.reserve(TileCount);
-    for (int i = 0; i < TileCount; ++i) {
-        auto *tile = new DigitTile(i, &m_face, &m_tileFont, this);
-        tile->setObjectName(QStringLiteral("tile%1").arg(i));
-        tile->move(20 + 42 * (i % TilesPerRow), 100 + 42 * (i / TilesPerRow));
+void DrawScreen::layOut(int rows)
+{
+    const StageLayout layout(size(), rows, font().family());
+    if (m_face.width() != layout.tileSize())
+        m_face =
+            m_faceSource.scaled(layout.tileSize(), layout.tileSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    m_tileFont = layout.captionFont();
+    while (m_tiles.size() < layout.tileCount()) {
+        auto *tile = new DigitTile(int(m_tiles.size()), &m_face, &m_tileFont, this);
+        tile->setObjectName(QStringLiteral("tile%1").arg(m_tiles.size()));
         connectGuarded(tile, &DigitTile::clicked, this, &DrawScreen::toggle);
+        tile->show();
         m_tiles.append(tile);
     }
+    for (int i = 0; i < m_tiles.size(); ++i) {
+        DigitTile *tile = m_tiles.at(i);
+        tile->setShown(false);
+        if (i < layout.tileCount())
+            tile->setPlace(layout.tileRect(i));
+        tile->update();
+    }
+    while (m_names.size() < rows) {
+        auto *name = new QLabel(this);
+        name->setObjectName(QStringLiteral("name%1").arg(m_names.size()));
+        name->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+        // Light on dark, to be read over any picture from the back of the hall.
+        name->setStyleSheet(QStringLiteral("QLabel { color: #fff3b0; background: rgba(0, 0, 0, 150);"
+                                           " border-radius: 4px; padding: 0 6px; }"));
+        m_names.append(name);
+    }
+    for (int row = 0; row < m_names.size(); ++row) {
+        QLabel *name = m_names.at(row);
+        name->clear();
+        name->setAccessibleName(QString());
+        name->hide();
+        if (row < rows) {
+            name->setGeometry(layout.nameRect(row));
+            name->setFont(layout.nameFont());
+        }
+    }
+    const StageLayout::Notification n = layout.notification();
+    m_notification->setMetrics(n.fontPixelSize, n.margin, n.captionHeight, n.minimumWidth, n.closeFontPixelSize);
+    m_notification->setWorkArea(m_screenArea);
 }
 
 const WinnerLog &DrawScreen::winnerLog() const
@@ -190,10 +233,9 @@ void DrawScreen::startRound()
         Dialogs::information(this, DoneText, DoneCaption);
         return;
     }
-    for (DigitTile *tile : std::as_const(m_tiles))
-        tile->setShown(false);
     SoundPlayer::instance().play(m_drawMusic, SoundPlayer::Mode::Loop, QStringLiteral(":/sounds/start.wav"));
     const int rows = schedule.roundRows();
+    layOut(qMax(rows, 0));
     showRows(rows);
     m_engine->startRound(rows);
 }
@@ -301,6 +343,18 @@ void DrawScreen::showTileRow(int row, const QString &text)
     }
 }
 
+void DrawScreen::revealRow(int row, const QString &phone, const QString &name)
+{
+    // The numbers may be kept from the audience; the notification and the results show them.
+    showTileRow(row, m_hideDigits ? hiddenMiddle(phone) : phone);
+    if (row < 0 || row >= m_names.size())
+        return;
+    QLabel *label = m_names.at(row);
+    label->setText(name);
+    label->setAccessibleName(name);
+    label->setVisible(!name.isEmpty());
+}
+
 void DrawScreen::showWarning(const QString &text, const QString &caption)
 {
     Dialogs::warning(this, text, caption);
@@ -338,11 +392,39 @@ bool DrawScreen::event(QEvent *event)
     return QDialog::event(event);
 }
 
+bool DrawScreen::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease)
+        return QDialog::eventFilter(watched, event);
+    auto *widget = qobject_cast<QWidget *>(watched);
+    if (!widget || widget->window() != this)
+        return QDialog::eventFilter(watched, event);
+    auto *key = static_cast<QKeyEvent *>(event);
+    switch (key->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+    case Qt::Key_Space:
+    case Qt::Key_PageDown:
+    case Qt::Key_PageUp:
+    case Qt::Key_Right:
+    case Qt::Key_Left:
+        // Whatever has the keyboard on the screen, these keys toggle, once per press: a key
+        // held down repeats its press, and a presenter remote sends Page Up and Page Down.
+        if (event->type() == QEvent::KeyPress && !key->isAutoRepeat())
+            ErrorBoundary::guarded([this] { toggle(); });
+        return true;
+    default:
+        return QDialog::eventFilter(watched, event);
+    }
+}
+
 void DrawScreen::showEvent(QShowEvent *event)
 {
     QDialog::showEvent(event);
+    qApp->installEventFilter(this);
     if (!m_shownOnce) {
         m_shownOnce = true;
+        layOut(int(m_names.size())); // at the size the screen has now that it shows
         m_notification->addLine(TipText);
         m_notification->fadeIn();
     }
@@ -356,21 +438,20 @@ void DrawScreen::resizeEvent(QResizeEvent *event)
 
 void DrawScreen::keyPressEvent(QKeyEvent *event)
 {
-    // Reached only while the screen itself has the keyboard focus: a focused tile takes
-    // Enter and Space itself and toggles on their release.
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        event->accept();
-        if (!event->isAutoRepeat())
-            ErrorBoundary::guarded([this] { toggle(); });
-        return;
-    }
-    // Other keys do nothing here; Escape in particular does not close the screen.
+    // The toggling keys are taken before any widget sees them (eventFilter()); others do
+    // nothing here. Escape in particular does not close the screen.
     event->accept();
 }
 
 void DrawScreen::contextMenuEvent(QContextMenuEvent *event)
 {
     m_menu->popup(event->globalPos());
+}
+
+void DrawScreen::hideEvent(QHideEvent *event)
+{
+    qApp->removeEventFilter(this);
+    QDialog::hideEvent(event);
 }
 
 void DrawScreen::closeEvent(QCloseEvent *event)

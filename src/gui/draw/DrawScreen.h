@@ -2,6 +2,7 @@
 
 #include "core/draw/DrawSurface.h"
 #include "core/draw/WinnerLog.h"
+#include "gui/draw/StageLayout.h"
 
 #include <QDialog>
 #include <QFont>
@@ -14,22 +15,25 @@ class DigitTile;
 class DrawEngine;
 class NotificationWindow;
 class QAction;
+class QLabel;
 class QMenu;
 class StretchedPicture;
 
-/// The full-screen draw screen: the background picture, 111 digit tiles in rows of eleven,
-/// the corner notification and the music. A left click on the background or a tile, or
-/// Enter, toggles between the start and the stop of a round; the popup menu on the right
-/// button offers 开始, 停止 and 退出. The draw itself (schedule, roll worker, winners) is
-/// the DrawEngine's; the screen shows what it hands over.
+/// The full-screen draw screen, on the screen the settings name: the background picture, the
+/// round's rows of eleven digit tiles with the winners' names beside them at the reveal, the
+/// corner notification and the music. Everything is laid out by StageLayout, scaled with the
+/// screen; a round of more than ten rows takes several columns. A left click on the
+/// background or a tile, Enter, Space, Page Up, Page Down, Left or Right (what a presenter
+/// remote sends) toggles between the start and the stop of a round; the popup menu on the
+/// right button offers 开始, 停止, 退出 and 作废中奖. The draw itself (schedule, roll
+/// worker, record) is the DrawEngine's; the screen shows what it hands over.
 class DrawScreen final : public QDialog, public DrawSurface
 {
     Q_OBJECT
 
 public:
-    static constexpr int TileCount = 111;
-    /// Rows the tiles can show: ten full rows (tile 110 stands alone in an eleventh).
-    static constexpr int MaxRoundRows = 10;
+    /// The most rows one round may have.
+    static constexpr int MaxRoundRows = StageLayout::MaxRows;
 
     /// Reads the settings and loads the prize plan; throws when the plan cannot be loaded.
     explicit DrawScreen(Database &db, QWidget *parent = nullptr);
@@ -59,6 +63,7 @@ public:
 
     // DrawSurface
     void showTileRow(int row, const QString &text) override;
+    void revealRow(int row, const QString &phone, const QString &name) override;
     void showWarning(const QString &text, const QString &caption) override;
     void rollFailed(const QString &reason) override;
     void playWinMusic() override;
@@ -72,9 +77,14 @@ protected:
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
 
 private:
-    void createTiles();
+    void loadTileFace();
+    /// Lays the screen out for a round of @p rows rows: tiles and name labels at their places
+    /// (made as needed), the face and the fonts at the layout's sizes.
+    void layOut(int rows);
+    bool eventFilter(QObject *watched, QEvent *event) override;
     /// The exit command's question, then the halt and the closing sound; false when the
     /// operator keeps the screen open.
     bool confirmExit();
@@ -91,10 +101,14 @@ private:
     QAction *m_voidAction;
     NotificationWindow *m_notification;
     QList<DigitTile *> m_tiles;
+    QList<QLabel *> m_names; // beside each row, the winner's name at the reveal
+    QRect m_screenArea;      // the chosen screen's work area, for the notification
+    QPixmap m_faceSource;    // the tile face as loaded; m_face is it at the tiles' size
     QString m_drawMusic;
     QString m_winMusic;
     QPixmap m_face;
     QFont m_tileFont;
     bool m_shownOnce = false;
+    bool m_hideDigits = false;
     bool m_closing = false; // the exit command or the draw's end closes the screen
 };

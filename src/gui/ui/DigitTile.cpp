@@ -1,7 +1,6 @@
 #include "gui/ui/DigitTile.h"
 
 #include <QAccessibleWidget>
-#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 
@@ -42,12 +41,11 @@ DigitTile::DigitTile(int index, const QPixmap *face, const QFont *font, QWidget 
     static const bool factoryInstalled = (QAccessible::installFactory(tileAccessible), true);
     Q_UNUSED(factoryInstalled);
     setFocusPolicy(Qt::StrongFocus);
-    // The face covers the whole tile: nothing beneath needs painting first.
-    const bool covered =
-        face && !face->isNull() && face->width() >= Size && face->height() >= Size && !face->hasAlphaChannel();
+    // The face, scaled to the tile by the screen, covers it: nothing beneath needs painting.
+    const bool covered = face && !face->isNull() && !face->hasAlphaChannel();
     setAttribute(Qt::WA_OpaquePaintEvent, covered);
     setAttribute(Qt::WA_NoSystemBackground, covered);
-    resize(0, Size);
+    setShown(false);
 }
 
 void DigitTile::setCaption(const QString &caption)
@@ -61,7 +59,14 @@ void DigitTile::setCaption(const QString &caption)
 
 void DigitTile::setShown(bool shown)
 {
-    resize(shown ? Size : 0, Size);
+    setGeometry(m_place.x(), m_place.y(), shown ? m_place.width() : 0, m_place.height());
+}
+
+void DigitTile::setPlace(const QRect &place)
+{
+    const bool shown = isShown();
+    m_place = place;
+    setShown(shown);
 }
 
 void DigitTile::paintEvent(QPaintEvent *)
@@ -78,32 +83,6 @@ void DigitTile::paintEvent(QPaintEvent *)
     // Pressed by mouse or key: the caption sinks by a pixel.
     const QRect box = isDown() ? rect().translated(1, 1) : rect();
     p.drawText(box, Qt::AlignCenter | Qt::TextSingleLine, m_caption);
-}
-
-void DigitTile::keyPressEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        if (!event->isAutoRepeat())
-            setDown(true);
-        event->accept();
-        return;
-    }
-    QAbstractButton::keyPressEvent(event); // Space: pressed now, clicked on release
-}
-
-void DigitTile::keyReleaseEvent(QKeyEvent *event)
-{
-    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
-        event->accept();
-        // Only a press that began on this tile clicks it: the release of an Enter whose
-        // press started a round while the screen had the focus must not stop that round.
-        if (!event->isAutoRepeat() && isDown()) {
-            setDown(false);
-            click();
-        }
-        return;
-    }
-    QAbstractButton::keyReleaseEvent(event);
 }
 
 void DigitTile::mouseDoubleClickEvent(QMouseEvent *event)

@@ -8,8 +8,6 @@
 
 namespace {
 
-constexpr int CaptionHeight = 18;
-constexpr int MinimumWidth = 180;
 const QColor WindowTop(0xC4, 0xDA, 0xFA);
 const QColor WindowBottom(0xA0, 0xBF, 0xF5);
 const QColor CaptionTop(0x59, 0x87, 0xD6);
@@ -32,16 +30,37 @@ NotificationWindow::NotificationWindow(QWidget *parent)
     m_close->setObjectName(QStringLiteral("close"));
     m_close->setAccessibleName(QStringLiteral("关闭"));
     m_close->setFocusPolicy(Qt::NoFocus);
-    m_close->setFixedSize(CaptionHeight - 2, CaptionHeight - 2);
-    m_close->setStyleSheet(QStringLiteral(
-        "QPushButton { color: white; background: transparent; border: 1px solid transparent; font: bold 12px; }"
-        "QPushButton:hover { color: #002d96; background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
-        " stop:0 #fff4c8, stop:1 #ffd767); border-color: #c2a23a; }"
-        "QPushButton:pressed { background: #f8b34a; }"));
+    setMetrics(11, 4, 18, 180, 12);
     connect(m_close, &QPushButton::clicked, this, &NotificationWindow::dismiss);
 
     m_fade.setInterval(FadeIntervalMs);
     connect(&m_fade, &QTimer::timeout, this, &NotificationWindow::fadeTick);
+}
+
+void NotificationWindow::setMetrics(int fontPixelSize, int margin, int captionHeight, int minimumWidth,
+                                    int closeFontPixelSize)
+{
+    m_textFont.setPixelSize(fontPixelSize);
+    m_margin = margin;
+    m_captionHeight = captionHeight;
+    m_minimumWidth = minimumWidth;
+    m_close->setFixedSize(captionHeight - 2, captionHeight - 2);
+    m_close->setStyleSheet(
+        QStringLiteral(
+            "QPushButton { color: white; background: transparent; border: 1px solid transparent; font: bold %1px; }"
+            "QPushButton:hover { color: #002d96; background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+            " stop:0 #fff4c8, stop:1 #ffd767); border-color: #c2a23a; }"
+            "QPushButton:pressed { background: #f8b34a; }")
+            .arg(closeFontPixelSize));
+    if (isVisible())
+        relayout();
+}
+
+void NotificationWindow::setWorkArea(const QRect &workArea)
+{
+    m_workArea = workArea;
+    if (isVisible())
+        relayout();
 }
 
 QStringList NotificationWindow::displayLines() const
@@ -81,12 +100,14 @@ void NotificationWindow::relayout()
     int textWidth = 0;
     for (const QString &l : shown)
         textWidth = qMax(textWidth, fm.horizontalAdvance(l));
-    const int w = qMax(MinimumWidth, textWidth + 2 * Margin + 2);
-    const int h = CaptionHeight + 2 * Margin + int(shown.size()) * fm.height() + 2;
+    const int w = qMax(m_minimumWidth, textWidth + 2 * m_margin + 2);
+    const int h = m_captionHeight + 2 * m_margin + int(shown.size()) * fm.height() + 2;
     resize(w, h);
-    m_close->move(w - m_close->width() - 2, 1 + (CaptionHeight - m_close->height()) / 2);
+    m_close->move(w - m_close->width() - 2, 1 + (m_captionHeight - m_close->height()) / 2);
     const QScreen *screen = QGuiApplication::primaryScreen();
-    const QRect work = screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+    const QRect work = m_workArea.isValid() ? m_workArea
+                       : screen             ? screen->availableGeometry()
+                                            : QRect(0, 0, 1024, 768);
     move(work.right() - w + 1, work.bottom() - h + 1);
     update();
 }
@@ -128,23 +149,23 @@ void NotificationWindow::paintEvent(QPaintEvent *)
 {
     QPainter p(this);
     const QRect all = rect();
-    QLinearGradient body(0, CaptionHeight, 0, all.height());
+    QLinearGradient body(0, m_captionHeight, 0, all.height());
     body.setColorAt(0, WindowTop);
     body.setColorAt(1, WindowBottom);
     p.fillRect(all, body);
-    QLinearGradient caption(0, 0, 0, CaptionHeight);
+    QLinearGradient caption(0, 0, 0, m_captionHeight);
     caption.setColorAt(0, CaptionTop);
     caption.setColorAt(1, CaptionBottom);
-    p.fillRect(QRect(0, 0, all.width(), CaptionHeight), caption);
+    p.fillRect(QRect(0, 0, all.width(), m_captionHeight), caption);
     p.setPen(Border);
     p.drawRect(all.adjusted(0, 0, -1, -1));
 
     p.setFont(m_textFont);
     p.setPen(Qt::black);
     const QFontMetrics fm(m_textFont);
-    int y = CaptionHeight + Margin + 1;
+    int y = m_captionHeight + m_margin + 1;
     for (const QString &line : displayLines()) {
-        p.drawText(QRect(Margin + 1, y, all.width() - 2 * Margin - 2, fm.height()),
+        p.drawText(QRect(m_margin + 1, y, all.width() - 2 * m_margin - 2, fm.height()),
                    Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
         y += fm.height();
     }

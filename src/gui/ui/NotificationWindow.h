@@ -18,9 +18,15 @@ public:
     static constexpr int TargetOpacity = 220; // of 255
     static constexpr int FadeStep = 2;
     static constexpr int FadeIntervalMs = 10;
-    static constexpr int Margin = 4;
 
     explicit NotificationWindow(QWidget *parent);
+
+    /// Sizes for the screen it shows on: its text font, margins, caption bar, least width and
+    /// the close button's font (pixels); the work area it sits in the lower right corner of.
+    /// Before it is called: 11, 4, 18, 180, 12 on the primary screen.
+    void setMetrics(int fontPixelSize, int margin, int captionHeight, int minimumWidth, int closeFontPixelSize);
+    void setWorkArea(const QRect &workArea);
+    const QFont &textFont() const { return m_textFont; }
 
     /// The message's lines as added; a carriage return inside or at the end of a line
     /// breaks it on screen.
@@ -52,4 +58,8 @@ private:
     int m_opacity = 0;
     QFont m_textFont;
     QPushButton *m_close;
+    int m_margin = 4;
+    int m_captionHeight = 18;
+    int m_minimumWidth = 180;
+    QRect m_workArea;
 };
