@@ -278,6 +278,10 @@ void TestMainWindow::errorBoxText_data()
                             << "database is locked.";
     QTest::newRow("chinese") << "无法打开"
                              << "无法打开.";
+    QTest::newRow("chinese full stop") << "请关闭它后重试。"
+                                       << "请关闭它后重试。";
+    QTest::newRow("chinese bracket") << "请重试。（数据库报告：database is locked）"
+                                     << "请重试。（数据库报告：database is locked）";
     QTest::newRow("full stop") << "Done."
                                << "Done.";
     QTest::newRow("exclamation") << "Stop!"
