@@ -468,7 +468,7 @@ void TestRoll::stopDatabaseFailureKeepsWhatWasRecorded()
         engine.stop();
         QFAIL("the stop went through");
     } catch (const DatabaseError &e) {
-        QCOMPARE(e.text(), QStringLiteral("disk I/O error"));
+        QCOMPARE(e.engineText(), QStringLiteral("disk I/O error"));
     }
     // The first winner is recorded in full; the second was logged and listed before its
     // mark failed; the third was never reached, and the notification was not shown.
