@@ -45,13 +45,8 @@ void exportGrid(QWidget *parent, const GridModel &grid)
     if (file.isEmpty())
         return;
     const SheetFormat format = SheetFormats::forExport(file, filter);
-    const int rowCount = grid.rowCount() + 1; // the header row too
-    if (rowCount > SheetFormats::maxRows(format)) {
-        throw Error(QStringLiteral("“%1”未保存：%2 格式的工作表最多 %3 行，而表格有 %4 行。请选择 *.xlsx 格式保存。")
-                        .arg(Files::displayPath(file), SheetFormats::suffix(format))
-                        .arg(SheetFormats::maxRows(format))
-                        .arg(rowCount));
-    }
+    const int rowCount = grid.rowCount() + 1;           // the header row too
+    SheetWriter::checkRowCount(format, rowCount, file); // before the progress window, nothing written
     const std::unique_ptr<SheetWriter> writer = SheetWriter::create(format, file);
     {
         ProgressPopup progress(parent);
