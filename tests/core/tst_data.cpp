@@ -3,6 +3,7 @@
 #include "core/base/Error.h"
 #include "core/base/Text.h"
 #include "core/data/Database.h"
+#include "core/data/DatabaseMessage.h"
 #include "core/data/DrawStore.h"
 #include "core/data/ParticipantStore.h"
 #include "core/data/PrizeStore.h"
@@ -77,6 +78,10 @@ private slots:
     void statementUsedInsideItsOwnLoop();
     void openFailures_data();
     void openFailures();
+    void commandFailures_data();
+    void commandFailures();
+    void messageKinds_data();
+    void messageKinds();
     void createIfMissingNeverOverwrites();
     void transactionRollsBack();
     void fullDurabilityRestoresSynchronous_data();
@@ -243,25 +248,36 @@ void TestData::statementUsedInsideItsOwnLoop()
 void TestData::openFailures_data()
 {
     QTest::addColumn<QString>("kind");
-    QTest::addColumn<QString>("message");
-    QTest::newRow("missing") << "missing"
-                             << "unable to open database file";
+    QTest::addColumn<QString>("engineText");
+    QTest::addColumn<QString>("message"); // <file> stands for the file
+    QTest::newRow("missing")
+        << "missing"
+        << "unable to open database file"
+        << "无法打开数据库文件“<file>”。请确认文件存在、它所在的文件夹可以访问，"
+           "并且没有被其他程序独占，然后重新启动本程序。（数据库报告：unable to open database file）";
     QTest::newRow("not a database") << "garbage"
-                                    << "file is not a database";
+                                    << "file is not a database"
+                                    << "无法打开数据库文件“<file>”：文件已损坏，或者不是抽奖软件的数据库。"
+                                       "请用备份的数据库文件替换它，然后重新启动本程序。（数据库报告：file is not a "
+                                       "database）";
     QTest::newRow("locked") << "locked"
-                            << "database is locked";
+                            << "database is locked"
+                            << "无法打开数据库文件“<file>”：另一个程序正在使用它。请关闭那个程序"
+                               "（例如另一个正在运行的抽奖软件）后重新启动本程序。（数据库报告：database is locked）";
 }
 
-// Opening fails in the constructor with the database's own message and never creates a file.
+// Opening fails in the constructor with a message naming the file, the database's own text
+// as its detail, and never creates a file. The folder's "%1" must not take anything in.
 void TestData::openFailures()
 {
     QFETCH(QString, kind);
+    QFETCH(QString, engineText);
     QFETCH(QString, message);
     QTemporaryDir dir;
-    const QString file = dir.path() + QStringLiteral("/DB/CJ.mdb");
+    const QString file = dir.path() + QStringLiteral("/抽奖%1/DB/CJ.mdb");
     sqlite3 *holder = nullptr;
     if (kind == QLatin1String("garbage")) {
-        QDir(dir.path()).mkpath(QStringLiteral("DB"));
+        QDir().mkpath(QFileInfo(file).absolutePath());
         QFile f(file);
         QVERIFY(f.open(QIODevice::WriteOnly));
         f.write(QByteArray(4096, 'x'));
@@ -276,12 +292,100 @@ void TestData::openFailures()
         Database db(file);
         QFAIL("opened");
     } catch (const DatabaseError &e) {
-        QCOMPARE(e.text(), message);
+        QCOMPARE(e.text(), message.replace(QStringLiteral("<file>"), QDir::toNativeSeparators(file)));
+        QCOMPARE(e.engineText(), engineText);
     }
     if (holder)
         sqlite3_close(holder);
     if (kind == QLatin1String("missing"))
         QVERIFY(!QFile::exists(file));
+}
+
+void TestData::commandFailures_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("message"); // <file> stands for the file
+    QTest::newRow("locked by another program")
+        << "locked"
+        << "另一个程序正在使用数据库文件“<file>”，这次操作没有完成。请关闭那个程序后重试。"
+           "（数据库报告：database is locked）";
+    QTest::newRow("read-only")
+        << "read-only"
+        << "数据库文件“<file>"
+           "”是只读的，这次的修改没有保存。请去掉文件的只读属性，并确认当前用户可以写入它所在的文件夹，"
+           "然后重试。（数据库报告：attempt to write a readonly database）";
+    QTest::newRow("table missing")
+        << "table missing"
+        << "数据库文件“<file>”中缺少本程序需要的数据表，这次操作没有完成。文件不完整或者不是抽奖软件的数据库："
+           "请退出本程序，用备份的数据库文件替换它后再启动。（数据库报告：no such table: Tab_CJ）";
+}
+
+// A write that fails after the file was opened says what the operator can do about it.
+void TestData::commandFailures()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, message);
+    QTemporaryDir dir;
+    const QString file = dir.path() + QStringLiteral("/抽奖%1/DB/CJ.mdb");
+    Database db(file, Database::OpenMode::CreateIfMissing);
+    sqlite3 *holder = nullptr;
+    if (kind == QLatin1String("locked")) {
+        QCOMPARE(sqlite3_open(QFile::encodeName(file).constData(), &holder), SQLITE_OK);
+        QCOMPARE(sqlite3_exec(holder, "begin immediate", nullptr, nullptr, nullptr), SQLITE_OK);
+    } else if (kind == QLatin1String("read-only")) {
+        // What SQLite says of a file it may not write; tests run as root, so permissions cannot show it.
+        db.execute("pragma query_only = 1");
+    } else {
+        db.execute("alter table Tab_CJ rename to Away");
+    }
+    try {
+        ParticipantStore(db).add(1);
+        QFAIL("written");
+    } catch (const DatabaseError &e) {
+        QCOMPARE(e.text(), message.replace(QStringLiteral("<file>"), QDir::toNativeSeparators(file)));
+    }
+    sqlite3_close(holder);
+}
+
+void TestData::messageKinds_data()
+{
+    QTest::addColumn<int>("resultCode");
+    QTest::addColumn<QString>("engineText");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("busy") << SQLITE_BUSY << "database is locked"
+                          << "另一个程序正在使用";
+    QTest::newRow("locked table") << SQLITE_LOCKED << "database table is locked"
+                                  << "另一个程序正在使用";
+    QTest::newRow("corrupt") << SQLITE_CORRUPT << "database disk image is malformed"
+                             << "损坏";
+    QTest::newRow("extended read-only code") << SQLITE_READONLY_DBMOVED << "attempt to write a readonly database"
+                                             << "只读";
+    QTest::newRow("disk full") << SQLITE_FULL << "database or disk is full"
+                               << "磁盘已满";
+    QTest::newRow("extended I/O code") << SQLITE_IOERR_WRITE << "disk I/O error"
+                                       << "时出错";
+    QTest::newRow("no such column") << SQLITE_ERROR << "no such column: ZT"
+                                    << "缺少本程序需要的数据表";
+    QTest::newRow("other, a \"%1\" in the detail") << SQLITE_CONSTRAINT << "CHECK constraint failed: %1"
+                                                   << "数据库文件";
+}
+
+// Whatever failed, and at whatever moment, the message names the file once, exactly, says
+// what kind of trouble it is and ends with the database's own text.
+void TestData::messageKinds()
+{
+    QFETCH(int, resultCode);
+    QFETCH(QString, engineText);
+    QFETCH(QString, says);
+    const QString file = QStringLiteral("/srv/抽奖%1%2/DB/CJ.mdb");
+    for (const auto stage : {DatabaseMessage::Stage::Opening, DatabaseMessage::Stage::Working}) {
+        const QString text = DatabaseMessage::text(resultCode, engineText, file, stage);
+        QCOMPARE(text.count(QStringLiteral("“") + file + QStringLiteral("”")), 1);
+        QVERIFY2(text.contains(says), qPrintable(text));
+        QVERIFY2(text.endsWith(QStringLiteral("。（数据库报告：") + engineText + QStringLiteral("）")),
+                 qPrintable(text));
+        QCOMPARE(text.startsWith(QStringLiteral("无法打开数据库文件")), stage == DatabaseMessage::Stage::Opening);
+    }
 }
 
 void TestData::createIfMissingNeverOverwrites()

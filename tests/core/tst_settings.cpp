@@ -23,6 +23,8 @@ private slots:
     void writeCreatesFileAndSection();
     void settingsUnderTheirKeys();
     void gbkWrittenByAnotherProgram();
+    void fileEncodings_data();
+    void fileEncodings();
     void valueOutsideGbkIsKept();
     void writeFailures_data();
     void writeFailures();
@@ -161,6 +163,71 @@ void TestSettings::gbkWrittenByAnotherProgram()
     f.close();
     QCOMPARE(IniFile(path()).value(QStringLiteral("System"), QStringLiteral("Picture")),
              QStringLiteral("C:\\背景.jpg"));
+}
+
+namespace {
+
+QByteArray gbk(const QString &text)
+{
+    QByteArray bytes;
+    if (!Gbk::encode(text, &bytes))
+        qFatal("no GBK form");
+    return bytes;
+}
+
+} // namespace
+
+void TestSettings::fileEncodings_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("picture");
+    QTest::addColumn<QString>("music");
+    QTest::newRow("UTF-8 from a Linux editor, LF line ends")
+        << QStringLiteral("[System]\nPicture=/home/活动/背景.jpg\nCJMusic=/home/活动/抽奖音乐.wav\n").toUtf8()
+        << "/home/活动/背景.jpg"
+        << "/home/活动/抽奖音乐.wav";
+    QTest::newRow("GBK from the Windows program")
+        << gbk(QStringLiteral("[System]\r\nPicture=D:\\活动\\背景.jpg\r\nCJMusic=D:\\活动\\抽奖音乐.wav\r\n"))
+        << "D:\\活动\\背景.jpg"
+        << "D:\\活动\\抽奖音乐.wav";
+    QTest::newRow("UTF-8 with a byte-order mark")
+        << QByteArray("\xEF\xBB\xBF") + QStringLiteral("[System]\r\nPicture=背景.jpg\r\nCJMusic=抽奖.wav\r\n").toUtf8()
+        << "背景.jpg"
+        << "抽奖.wav";
+    // A comment added in UTF-8 to a GBK file: not valid UTF-8 as a whole, so GBK, as before.
+    QTest::newRow("UTF-8 comment in a GBK file")
+        << QStringLiteral("; 活动现场\r\n").toUtf8() +
+               gbk(QStringLiteral("[System]\r\nPicture=D:\\背景.jpg\r\nCJMusic=D:\\抽奖.wav\r\n"))
+        << "D:\\背景.jpg"
+        << "D:\\抽奖.wav";
+}
+
+// A file is read in whichever form it was saved, and the values survive the next save.
+void TestSettings::fileEncodings()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, picture);
+    QFETCH(QString, music);
+    {
+        QFile f(path());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(bytes);
+    }
+    IniFile ini(path());
+    QCOMPARE(ini.value(QStringLiteral("System"), QStringLiteral("Picture")), picture);
+    QCOMPARE(ini.value(QStringLiteral("System"), QStringLiteral("CJMusic")), music);
+
+    ini.setValue(QStringLiteral("System"), QStringLiteral("SD"), QStringLiteral("5"));
+    QCOMPARE(ini.value(QStringLiteral("System"), QStringLiteral("Picture")), picture);
+    QCOMPARE(ini.value(QStringLiteral("System"), QStringLiteral("CJMusic")), music);
+    QCOMPARE(ini.value(QStringLiteral("System"), QStringLiteral("SD")), QStringLiteral("5"));
+    // As before: GBK with CRLF, unless the file had a mark (or a value needs UTF-8).
+    const bool hadMark = bytes.startsWith("\xEF\xBB\xBF");
+    QCOMPARE(this->bytes().startsWith("\xEF\xBB\xBF"), hadMark);
+    if (!hadMark && !bytes.startsWith(";")) {
+        QCOMPARE(this->bytes(),
+                 gbk(QStringLiteral("[System]\r\nPicture=%1\r\nCJMusic=%2\r\nSD=5\r\n").arg(picture, music)));
+    }
 }
 
 void TestSettings::valueOutsideGbkIsKept()

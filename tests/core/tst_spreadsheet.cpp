@@ -472,12 +472,12 @@ void TestSpreadsheet::biffRecords_data()
         << true << sst << record(0x00FD, cellHead(0, 0) + le32(1)) << 1 << 1 << "x"
         << "";
     QTest::newRow("missing shared string") << true << sst << record(0x00FD, cellHead(0, 0) + le32(2)) << 1 << 1 << ""
-                                           << "missing shared string";
+                                           << "引用的共享字符串不存在";
     QTest::newRow("password") << true << record(0x002F, QByteArray(54, 1)) << QByteArray() << 1 << 1 << ""
-                              << "password-protected";
+                              << "设有密码";
     QTest::newRow("record past the end") << true << QByteArray() << le16(0x0203) + le16(200) + QByteArray(20, 0) << 1
                                          << 1 << ""
-                                         << "ends too early";
+                                         << "提前结束";
 }
 
 void TestSpreadsheet::biffRecords()
@@ -603,26 +603,27 @@ void TestSpreadsheet::badInput_data()
     const QByteArray png("\x89PNG\r\n\x1A\n\0\0\0\rIHDR", 16);
     const QByteArray sheetXml = "xl/worksheets/sheet1.xml";
 
-    QTest::newRow("missing file") << "missing.xlsx" << QByteArray() << "Unable to open";
-    QTest::newRow("empty xls") << "empty.xls" << QByteArray("") << "is empty";
-    QTest::newRow("empty xlsx") << "empty.xlsx" << QByteArray("") << "is empty";
-    QTest::newRow("empty csv") << "empty.csv" << QByteArray("") << "is empty";
-    QTest::newRow("picture named xlsx") << "pic.xlsx" << png << "is not a spreadsheet";
-    QTest::newRow("text named xls") << "text.xls" << QByteArray("a,b\n") << "is not a spreadsheet";
-    QTest::newRow("picture named csv") << "pic.csv" << png << "binary data";
-    QTest::newRow("truncated xls") << "cut.xls" << xls.left(3000) << "damaged";
-    QTest::newRow("truncated xlsx") << "cut.xlsx" << xlsx.left(xlsx.size() / 2) << "damaged";
-    QTest::newRow("xls named xlsx") << "old.xlsx" << xls << "Excel 97-2003 workbook (.xls)";
-    QTest::newRow("xlsx named xls") << "new.xls" << xlsx << ".xlsx format";
-    QTest::newRow("xlsx named csv") << "new.csv" << xlsx << "Rename it to .xlsx";
+    // Names holding "%1" must come out whole: the name is put into each message last.
+    QTest::newRow("missing file") << "名单%1.xlsx" << QByteArray() << "无法打开文件";
+    QTest::newRow("empty xls") << "empty.xls" << QByteArray("") << "是空的";
+    QTest::newRow("empty xlsx") << "empty.xlsx" << QByteArray("") << "是空的";
+    QTest::newRow("empty csv") << "名单%1.csv" << QByteArray("") << "是空的";
+    QTest::newRow("picture named xlsx") << "pic.xlsx" << png << "不是表格文件";
+    QTest::newRow("text named xls") << "text.xls" << QByteArray("a,b\n") << "不是表格文件";
+    QTest::newRow("picture named csv") << "pic.csv" << png << "二进制数据";
+    QTest::newRow("truncated xls") << "名单%1.xls" << xls.left(3000) << "已损坏";
+    QTest::newRow("truncated xlsx") << "cut.xlsx" << xlsx.left(xlsx.size() / 2) << "已损坏";
+    QTest::newRow("xls named xlsx") << "名单%1%2.xlsx" << xls << "其实是一个 Excel 97-2003 工作簿（.xls）";
+    QTest::newRow("xlsx named xls") << "new.xls" << xlsx << "新格式（.xlsx）";
+    QTest::newRow("xlsx named csv") << "new.csv" << xlsx << "扩展名改为 .xlsx";
     QTest::newRow("password-protected xls")
-        << "password.xls" << readBytes(fixture(QStringLiteral("password.xls"))) << "password-protected";
+        << "password.xls" << readBytes(fixture(QStringLiteral("password.xls"))) << "设有密码";
     QTest::newRow("password-protected xlsx")
-        << "encrypted.xlsx" << readBytes(fixture(QStringLiteral("encrypted.xlsx"))) << "password-protected";
+        << "encrypted.xlsx" << readBytes(fixture(QStringLiteral("encrypted.xlsx"))) << "设有密码";
     QTest::newRow("password-protected xlsx, no extension")
-        << "encrypted" << readBytes(fixture(QStringLiteral("encrypted.xlsx"))) << "password-protected";
-    QTest::newRow("zip bomb") << "bomb.xlsx" << withDeclaredSize(xlsx, sheetXml, 0x7FFFFFFF) << "too large";
-    QTest::newRow("declared size too small") << "short.xlsx" << withDeclaredSize(xlsx, sheetXml, 100) << "damaged";
+        << "encrypted" << readBytes(fixture(QStringLiteral("encrypted.xlsx"))) << "设有密码";
+    QTest::newRow("zip bomb") << "名单%1.xlsx" << withDeclaredSize(xlsx, sheetXml, 0x7FFFFFFF) << "太大";
+    QTest::newRow("declared size too small") << "short.xlsx" << withDeclaredSize(xlsx, sheetXml, 100) << "已损坏";
 
     // Packages that are ZIP files but not good workbooks: made here from a copy of the openpyxl
     // file with stored (not deflated) parts by replacing a text with another of the same
@@ -634,13 +635,11 @@ void TestSpreadsheet::badInput_data()
         return QByteArray(stored).replace(from, to); // local header and central directory alike
     };
     QTest::newRow("no workbook part") << "nobook.xlsx" << QByteArray(xlsx).replace("xl/workbook.xml", "xl/workbook.xmk")
-                                      << "no workbook inside"; // names in the ZIP headers only
-    QTest::newRow("bad cell reference") << "ref.xlsx" << replaced("<c r=\"B2\"", "<c r=\"B0\"")
-                                        << "invalid cell reference B0";
-    QTest::newRow("bad row number") << "row.xlsx" << replaced("<row r=\"2\">", "<row r=\"0\">")
-                                    << "invalid row number 0";
+                                      << "文件中没有工作簿"; // names in the ZIP headers only
+    QTest::newRow("bad cell reference") << "ref.xlsx" << replaced("<c r=\"B2\"", "<c r=\"B0\"") << "单元格位置 B0 无效";
+    QTest::newRow("bad row number") << "row.xlsx" << replaced("<row r=\"2\">", "<row r=\"0\">") << "行号 0 无效";
     QTest::newRow("missing shared string")
-        << "sst.xlsx" << replaced("<v>10</v>", "<v>99</v>") << "missing shared string";
+        << "sst.xlsx" << replaced("<v>10</v>", "<v>99</v>") << "引用的共享字符串不存在";
     QTest::newRow("malformed XML") << "xml.xlsx" << replaced("</sheetData>", "</sheetDatx>") << "sheet1.xml";
 }
 
@@ -671,14 +670,14 @@ void TestSpreadsheet::writerLimits_data()
     QTest::addColumn<int>("textLength");
     QTest::addColumn<QString>("message");
     // Cells (1, 1) and (1, 2) are written before.
-    QTest::newRow("xls row 65537") << SheetFormat::Xls << 65537 << 1 << 1 << "at most 65,536 rows";
-    QTest::newRow("xls column 257") << SheetFormat::Xls << 2 << 257 << 1 << "at most 256 columns";
-    QTest::newRow("xlsx row 1048577") << SheetFormat::Xlsx << 1048577 << 1 << 1 << "at most 1,048,576 rows";
-    QTest::newRow("xls long text") << SheetFormat::Xls << 2 << 1 << 32768 << "at most 32,767";
-    QTest::newRow("xlsx long text") << SheetFormat::Xlsx << 2 << 1 << 32768 << "at most 32,767";
-    QTest::newRow("row 0") << SheetFormat::Csv << 0 << 1 << 1 << "out of order";
-    QTest::newRow("same cell again") << SheetFormat::Csv << 1 << 2 << 1 << "out of order";
-    QTest::newRow("back to an earlier column") << SheetFormat::Xls << 1 << 1 << 1 << "out of order";
+    QTest::newRow("xls row 65537") << SheetFormat::Xls << 65537 << 1 << 1 << "最多只能有 65536 行";
+    QTest::newRow("xls column 257") << SheetFormat::Xls << 2 << 257 << 1 << "最多只能有 256 列";
+    QTest::newRow("xlsx row 1048577") << SheetFormat::Xlsx << 1048577 << 1 << 1 << "最多只能有 1048576 行";
+    QTest::newRow("xls long text") << SheetFormat::Xls << 2 << 1 << 32768 << "最多只能有 32767 个字符";
+    QTest::newRow("xlsx long text") << SheetFormat::Xlsx << 2 << 1 << 32768 << "最多只能有 32767 个字符";
+    QTest::newRow("row 0") << SheetFormat::Csv << 0 << 1 << 1 << "顺序不对";
+    QTest::newRow("same cell again") << SheetFormat::Csv << 1 << 2 << 1 << "顺序不对";
+    QTest::newRow("back to an earlier column") << SheetFormat::Xls << 1 << 1 << 1 << "顺序不对";
 }
 
 void TestSpreadsheet::writerLimits()
@@ -688,7 +687,7 @@ void TestSpreadsheet::writerLimits()
     QFETCH(int, column);
     QFETCH(int, textLength);
     QFETCH(QString, message);
-    const QString path = m_dir.filePath(QStringLiteral("limits") + SheetFormats::suffix(format));
+    const QString path = m_dir.filePath(QStringLiteral("名单%1") + SheetFormats::suffix(format));
     const std::unique_ptr<SheetWriter> writer = SheetWriter::create(format, path);
     writer->writeCell(1, 1, QStringLiteral("x"));
     writer->writeCell(1, 2, QStringLiteral("x"));
@@ -697,8 +696,9 @@ void TestSpreadsheet::writerLimits()
         QFAIL("no error");
     } catch (const Error &e) {
         QVERIFY2(e.text().contains(message), qPrintable(e.text()));
+        QVERIFY2(e.text().contains(QDir::toNativeSeparators(path)), qPrintable(e.text()));
         if (format == SheetFormat::Xls && row > SheetFormats::XlsMaxRows)
-            QVERIFY2(e.text().contains(QLatin1String(".xlsx")), qPrintable(e.text()));
+            QVERIFY2(e.text().contains(QStringLiteral("请选择 *.xlsx 格式保存")), qPrintable(e.text()));
     }
 }
 

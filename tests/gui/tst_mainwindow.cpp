@@ -10,6 +10,7 @@
 
 #include <QAbstractItemModelTester>
 #include <QAction>
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -235,10 +236,18 @@ void TestMainWindow::startupFailure_data()
 {
     QTest::addColumn<QString>("damage"); // SQL run on the file first; null: the file is removed
     QTest::addColumn<bool>("opened");    // whether the database opens and the window is what fails
-    QTest::addColumn<QString>("shown");
-    QTest::newRow("no database file") << QString() << false << "unable to open database file.";
-    QTest::newRow("participant table unreadable") << "drop table Tab_CJ" << true << "no such table: Tab_CJ.";
-    QTest::newRow("prize table unreadable") << "drop table Tab_Set" << true << "no such table: Tab_Set.";
+    QTest::addColumn<QString>("shown");  // <file> stands for the database file
+    const QString missingTable = QStringLiteral(
+        "数据库文件“<file>”中缺少本程序需要的数据表，这次操作没有完成。文件不完整或者不是抽奖软件的数据库："
+        "请退出本程序，用备份的数据库文件替换它后再启动。（数据库报告：no such table: %1）");
+    QTest::newRow("no database file")
+        << QString() << false
+        << "无法打开数据库文件“<file>”。请确认文件存在、它所在的文件夹可以访问，并且没有被其他程序独占，"
+           "然后重新启动本程序。（数据库报告：unable to open database file）";
+    QTest::newRow("participant table unreadable")
+        << "drop table Tab_CJ" << true << missingTable.arg(QStringLiteral("Tab_CJ"));
+    QTest::newRow("prize table unreadable")
+        << "drop table Tab_Set" << true << missingTable.arg(QStringLiteral("Tab_Set"));
 }
 
 // As the program starts: the database first, then the window over it; what fails is shown in
@@ -264,7 +273,8 @@ void TestMainWindow::startupFailure()
         ErrorBoundary::report(e);
     }
     QCOMPARE(databaseOpened, opened);
-    QCOMPARE(dialogs.texts(), QStringList{shown});
+    QCOMPARE(dialogs.texts(),
+             QStringList{shown.replace(QStringLiteral("<file>"), QDir::toNativeSeparators(testDb.dbFile()))});
     QVERIFY(dialogs.messages.first().icon == Dialogs::Icon::Error);
     // A missing file is not made anew as an empty database.
     QCOMPARE(QFile::exists(testDb.dbFile()), opened);
@@ -278,6 +288,10 @@ void TestMainWindow::errorBoxText_data()
                             << "database is locked.";
     QTest::newRow("chinese") << "无法打开"
                              << "无法打开.";
+    QTest::newRow("chinese full stop") << "请关闭它后重试。"
+                                       << "请关闭它后重试。";
+    QTest::newRow("chinese bracket") << "请重试。（数据库报告：database is locked）"
+                                     << "请重试。（数据库报告：database is locked）";
     QTest::newRow("full stop") << "Done."
                                << "Done.";
     QTest::newRow("exclamation") << "Stop!"

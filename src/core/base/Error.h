@@ -21,11 +21,25 @@ private:
     QString m_text;
 };
 
-/// A failure of the database: opening it or running a statement.
+/// A failure of the database: opening it or running a statement. Besides the text shown it
+/// keeps what SQLite said, for the stores and tests that tell failures apart.
 class DatabaseError final : public Error
 {
 public:
-    using Error::Error;
+    explicit DatabaseError(const QString &text, int resultCode = 0, const QString &engineText = QString())
+        : Error(text)
+        , m_resultCode(resultCode)
+        , m_engineText(engineText)
+    {
+    }
+    /// SQLite's result code (SQLITE_BUSY …), 0 for a failure the program itself found.
+    int resultCode() const noexcept { return m_resultCode; }
+    /// SQLite's own English text ("database is locked"); empty when there is none.
+    const QString &engineText() const noexcept { return m_engineText; }
+
+private:
+    int m_resultCode;
+    QString m_engineText;
 };
 
 /// A value that cannot be converted (a text that is not an integer).

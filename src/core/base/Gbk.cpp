@@ -1,5 +1,7 @@
 #include "core/base/Gbk.h"
 
+#include <QStringDecoder>
+
 #include <cerrno>
 #include <iconv.h>
 
@@ -46,6 +48,16 @@ QString decode(const QByteArray &bytes)
         }
     }
     return out;
+}
+
+QString decodeUtf8OrGbk(const QByteArray &bytes)
+{
+    // GBK text is hardly ever valid UTF-8: its trail bytes rarely follow UTF-8's rules.
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    QString text = utf8(bytes);
+    if (!utf8.hasError())
+        return text;
+    return decode(bytes);
 }
 
 bool encode(const QString &text, QByteArray *out)

@@ -1,6 +1,7 @@
 #include "core/data/Database.h"
 
 #include "core/base/Error.h"
+#include "core/data/DatabaseMessage.h"
 #include "core/data/Schema.h"
 #include "core/data/Sql.h"
 
@@ -15,9 +16,14 @@ namespace {
 
 constexpr int BusyTimeoutMs = 5000;
 
-QString messageOf(sqlite3 *db)
+QString engineTextOf(sqlite3 *db)
 {
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
+}
+
+int resultCodeOf(sqlite3 *db)
+{
+    return db ? sqlite3_extended_errcode(db) : SQLITE_NOMEM;
 }
 
 } // namespace
@@ -42,6 +48,7 @@ Database::Database(const QString &file, OpenMode mode)
         execute("pragma journal_mode = wal");
         execute("pragma synchronous = normal");
         Schema::migrate(*this);
+        m_opening = false;
     } catch (...) {
         for (const Prepared &p : std::as_const(m_prepared))
             sqlite3_finalize(p.statement);
@@ -64,16 +71,23 @@ Database::~Database()
 
 void Database::fail() const
 {
-    throw DatabaseError(messageOf(m_db));
+    throwError(resultCodeOf(m_db), engineTextOf(m_db));
+}
+
+void Database::throwError(int resultCode, const QString &engineText) const
+{
+    const auto stage = m_opening ? DatabaseMessage::Stage::Opening : DatabaseMessage::Stage::Working;
+    throw DatabaseError(DatabaseMessage::text(resultCode, engineText, m_file, stage), resultCode, engineText);
 }
 
 void Database::execute(const char *sql)
 {
     char *error = nullptr;
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
-        const QString message = error ? QString::fromUtf8(error) : messageOf(m_db);
+    const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &error);
+    if (rc != SQLITE_OK) {
+        const QString engineText = error ? QString::fromUtf8(error) : engineTextOf(m_db);
         sqlite3_free(error);
-        throw DatabaseError(message);
+        throwError(rc, engineText);
     }
 }
 
@@ -103,12 +117,13 @@ sqlite3_stmt *Database::acquire(const char *sql, bool *cached)
         return p.statement;
     }
     sqlite3_stmt *statement = nullptr;
-    if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK) {
-        const QString message = messageOf(m_db);
+    const int rc = sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr);
+    if (rc != SQLITE_OK) {
+        const QString engineText = engineTextOf(m_db);
         sqlite3_finalize(statement);
         if (!p.statement)
             m_prepared.remove(sql);
-        throw DatabaseError(message);
+        throwError(rc, engineText);
     }
     // The first preparation of a text is kept; one prepared while it is in use (a statement
     // run inside a loop over its own result) goes with its Statement.
@@ -205,8 +220,12 @@ void Statement::fail() const
 void Statement::checkValueCount(int count) const
 {
     const int expected = sqlite3_bind_parameter_count(m_statement);
-    if (count != expected)
-        throw DatabaseError(QStringLiteral("Statement expects %1 values, %2 given").arg(expected).arg(count));
+    if (count != expected) {
+        throw DatabaseError(
+            QStringLiteral("数据库文件“%3”的这次操作没有完成：程序内部出错，一条语句需要 %1 个值，"
+                           "却给了 %2 个。请把这条信息告诉软件的提供者。")
+                .arg(QString::number(expected), QString::number(count), QDir::toNativeSeparators(m_db.fileName())));
+    }
 }
 
 Statement &Statement::bind(int index, const QString &value)
@@ -237,9 +256,9 @@ int Statement::execute()
     while (rc == SQLITE_ROW)
         rc = sqlite3_step(m_statement);
     if (rc != SQLITE_DONE) {
-        const QString message = messageOf(m_db.handle());
+        const QString engineText = engineTextOf(m_db.handle());
         sqlite3_reset(m_statement);
-        throw DatabaseError(message);
+        m_db.throwError(rc, engineText);
     }
     const int changed = sqlite3_changes(m_db.handle());
     sqlite3_reset(m_statement);
@@ -253,9 +272,9 @@ bool Statement::next()
         return true;
     if (rc == SQLITE_DONE)
         return false;
-    const QString message = messageOf(m_db.handle());
+    const QString engineText = engineTextOf(m_db.handle());
     sqlite3_reset(m_statement);
-    throw DatabaseError(message);
+    m_db.throwError(rc, engineText);
 }
 
 QString Statement::text(int column) const

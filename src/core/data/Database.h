@@ -13,7 +13,8 @@ struct sqlite3_stmt;
 ///
 /// The connection uses a write-ahead log, so a worker reads while the UI thread writes, and
 /// waits up to 5 s for a lock another program holds. Every failure throws DatabaseError with
-/// the database's own message.
+/// a Chinese message naming the file and saying what to do (DatabaseMessage.h), SQLite's own
+/// text kept as its detail.
 class Database final
 {
 public:
@@ -53,9 +54,11 @@ private:
     sqlite3_stmt *acquire(const char *sql, bool *cached);
     void release(const char *sql, sqlite3_stmt *statement, bool cached);
     [[noreturn]] void fail() const;
+    [[noreturn]] void throwError(int resultCode, const QString &engineText) const;
 
     QString m_file;
     sqlite3 *m_db = nullptr;
+    bool m_opening = true; ///< until the constructor has set the file up
     struct Prepared
     {
         sqlite3_stmt *statement = nullptr;

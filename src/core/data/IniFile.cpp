@@ -66,7 +66,8 @@ IniFile::Content IniFile::load() const
         content.utf8 = true;
         text = QString::fromUtf8(bytes.mid(Utf8Bom.size()));
     } else {
-        text = Gbk::decode(bytes);
+        // The Windows program writes GBK; an editor on Linux saves UTF-8 without a mark.
+        text = Gbk::decodeUtf8OrGbk(bytes);
     }
     if (text.isEmpty())
         return content;

@@ -8,7 +8,8 @@
 /// around it and without one pair of matching quotes, at most 2047 characters; every other
 /// line of the file is kept as it was. The file is GBK with CRLF line ends, so a file from
 /// the Windows program reads correctly; a value GBK cannot hold makes the file UTF-8 with a
-/// byte-order mark, and both forms are read.
+/// byte-order mark. Both forms are read, and so is UTF-8 without a mark (a file saved by an
+/// editor on Linux); writing such a file makes it GBK again.
 class IniFile final
 {
 public:

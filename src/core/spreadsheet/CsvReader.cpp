@@ -29,14 +29,9 @@ QString decode(const QByteArray &bytes, const QString &path)
     }
     // Text files have no NUL bytes; a picture or an archive renamed to .csv has many.
     if (bytes.contains('\0'))
-        SheetIo::throwCorrupt(path, QStringLiteral("CSV text"), QStringLiteral("it holds binary data"));
-    // Bytes that are valid UTF-8 are taken as UTF-8 (plain ASCII is both); anything else
-    // comes from a Chinese Windows program and is GBK.
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    return Gbk::decode(bytes);
+        SheetIo::throwCorrupt(path, QStringLiteral("CSV 文本文件"), QStringLiteral("其中有文本文件不会有的二进制数据"));
+    // Anything not UTF-8 comes from a Chinese Windows program and is GBK.
+    return Gbk::decodeUtf8OrGbk(bytes);
 }
 
 SheetData parse(const QByteArray &bytes, const QString &path)

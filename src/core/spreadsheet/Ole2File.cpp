@@ -43,7 +43,7 @@ Ole2File::Ole2File(QByteArray bytes)
         m_entries.push_back(e);
     }
     if (m_entries.empty() || m_entries[0].type != 5) {
-        fail(QStringLiteral("no root entry"));
+        fail(QStringLiteral("缺少根目录项"));
         return;
     }
     const quint32 miniFatStart = u32(m_bytes.constData() + 0x3C);
@@ -73,12 +73,12 @@ bool Ole2File::readHeader()
 {
     static const char signature[] = "\xD0\xCF\x11\xE0\xA1\xB1\x1A\xE1";
     if (m_bytes.size() < 512 || memcmp(m_bytes.constData(), signature, 8) != 0)
-        return fail(QStringLiteral("no OLE2 header"));
+        return fail(QStringLiteral("缺少 OLE2 文件头"));
     const char *h = m_bytes.constData();
     const quint16 sectorShift = qFromLittleEndian<quint16>(h + 0x1E);
     const quint16 miniShift = qFromLittleEndian<quint16>(h + 0x20);
     if ((sectorShift != 9 && sectorShift != 12) || miniShift != 6)
-        return fail(QStringLiteral("invalid sector size"));
+        return fail(QStringLiteral("扇区大小无效"));
     m_sectorSize = qint64(1) << sectorShift;
     m_miniSectorSize = qint64(1) << miniShift;
     m_miniCutoff = u32(h + 0x38);
@@ -87,7 +87,7 @@ bool Ole2File::readHeader()
     // The sectors of the allocation table: 109 listed in the header, the rest in DIFAT sectors.
     const quint32 fatSectors = u32(h + 0x2C);
     if (fatSectors > m_sectorCount)
-        return fail(QStringLiteral("invalid allocation table size"));
+        return fail(QStringLiteral("分配表大小无效"));
     std::vector<quint32> fatList;
     for (int i = 0; i < headerDifatEntries && fatList.size() < fatSectors; ++i)
         fatList.push_back(u32(h + 0x4C + 4 * i));
@@ -96,7 +96,7 @@ bool Ole2File::readHeader()
     for (quint32 hops = 0; fatList.size() < fatSectors; ++hops) {
         const char *s = sector(difat);
         if (!s || hops > m_sectorCount)
-            return fail(QStringLiteral("broken allocation table list"));
+            return fail(QStringLiteral("分配表列表已损坏"));
         for (qint64 i = 0; i < perDifat && fatList.size() < fatSectors; ++i)
             fatList.push_back(u32(s + 4 * i));
         difat = u32(s + 4 * perDifat);
@@ -105,7 +105,7 @@ bool Ole2File::readHeader()
     for (quint32 index : fatList) {
         const char *s = sector(index);
         if (!s)
-            return fail(QStringLiteral("allocation table outside the file"));
+            return fail(QStringLiteral("分配表超出了文件范围"));
         for (qint64 i = 0; i < m_sectorSize / 4; ++i)
             m_fat.push_back(u32(s + 4 * i));
     }
@@ -119,7 +119,7 @@ bool Ole2File::readChain(const std::vector<quint32> &table, quint32 start, qint6
     out->clear();
     const quint64 limit = quint64(m_bytes.size()) + quint64(m_miniStream.size());
     if (size > limit)
-        return fail(QStringLiteral("a stream is larger than the file"));
+        return fail(QStringLiteral("数据流比文件本身还大"));
     if (size > 0)
         out->reserve(qsizetype(size));
     quint32 current = start;
@@ -127,25 +127,25 @@ bool Ole2File::readChain(const std::vector<quint32> &table, quint32 start, qint6
         if (size > 0 && quint64(out->size()) >= size)
             break;
         if (current >= table.size() || steps > table.size())
-            return fail(QStringLiteral("broken sector chain"));
+            return fail(QStringLiteral("扇区链已损坏"));
         if (mini) {
             const qint64 at = qint64(current) * unitSize;
             if (at + unitSize > m_miniStream.size())
-                return fail(QStringLiteral("broken sector chain"));
+                return fail(QStringLiteral("扇区链已损坏"));
             out->append(m_miniStream.constData() + at, unitSize);
         } else {
             const char *s = sector(current);
             if (!s)
-                return fail(QStringLiteral("a sector lies outside the file"));
+                return fail(QStringLiteral("扇区超出了文件范围"));
             out->append(s, unitSize);
         }
         current = table[current];
         if (current == freeSector)
-            return fail(QStringLiteral("broken sector chain"));
+            return fail(QStringLiteral("扇区链已损坏"));
     }
     if (size > 0) {
         if (quint64(out->size()) < size)
-            return fail(QStringLiteral("a stream ends too early"));
+            return fail(QStringLiteral("数据流不完整，提前结束了"));
         out->truncate(qsizetype(size));
     }
     return true;
@@ -188,7 +188,7 @@ bool Ole2File::readStream(const QString &name, QByteArray *out)
         return false;
     const qsizetype id = findStream(name);
     if (id < 0)
-        return fail(QStringLiteral("no stream %1").arg(name));
+        return fail(QStringLiteral("缺少数据流 %1").arg(name));
     const Entry &e = m_entries[size_t(id)];
     if (e.size == 0) {
         out->clear();

@@ -38,9 +38,9 @@ void SheetData::setCell(int row, int column, const QString &text)
     if (text.isEmpty())
         return;
     if (qsizetype(m_cells.size()) >= MaxCells) {
-        throw Error(QStringLiteral("The file %1 has more than %2 cells; this program reads smaller sheets only.")
-                        .arg(Files::displayPath(m_sourcePath))
-                        .arg(MaxCells));
+        throw Error(QStringLiteral("文件“%2”的第一个工作表中有超过 %1 个单元格，本程序读不了这么大的表格。"
+                                   "请删除不需要的行和列后重新导入。")
+                        .arg(QString::number(MaxCells), Files::displayPath(m_sourcePath)));
     }
     if (!m_cells.empty() && m_sorted) {
         const Entry &last = m_cells.back();

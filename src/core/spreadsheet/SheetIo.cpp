@@ -73,9 +73,9 @@ QByteArray readFile(const QString &path, qint64 maxBytes)
     if (!file.open(QIODevice::ReadOnly))
         throwCannotOpen(path, file.errorString());
     if (file.size() > maxBytes) {
-        throw Error(QStringLiteral("The file %1 is too large to import (more than %2 MB).")
-                        .arg(Files::displayPath(path))
-                        .arg(maxBytes / (1024 * 1024)));
+        throw Error(QStringLiteral("文件“%2”太大（超过 %1 MB），无法导入。请删除表格中不需要的内容，"
+                                   "或者另存为 .csv 格式后重新导入。")
+                        .arg(QString::number(maxBytes / (1024 * 1024)), Files::displayPath(path)));
     }
     QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
@@ -83,29 +83,40 @@ QByteArray readFile(const QString &path, qint64 maxBytes)
     return bytes;
 }
 
+QString withDetail(const QString &text, const QString &label, const QString &detail)
+{
+    // Appended, not substituted, so that a "%1" in the detail stays as it is.
+    if (detail.isEmpty())
+        return text;
+    return text + QStringLiteral("（") + label + QStringLiteral("：") + detail + QStringLiteral("）");
+}
+
 void throwCannotOpen(const QString &path, const QString &reason)
 {
-    throw Error(QStringLiteral("Unable to open %1: %2").arg(Files::displayPath(path), reason));
+    throw Error(withDetail(QStringLiteral("无法打开文件“%1”。请确认文件存在、没有被其他程序独占，"
+                                          "并且当前用户可以读取它，然后重试。")
+                               .arg(Files::displayPath(path)),
+                           QStringLiteral("系统报告"), reason));
 }
 
 void throwCorrupt(const QString &path, const QString &formatName, const QString &detail)
 {
-    QString text =
-        QStringLiteral("The file %1 is damaged or is not a valid %2 file").arg(Files::displayPath(path), formatName);
-    if (!detail.isEmpty())
-        text += QStringLiteral(" (%1)").arg(detail);
-    throw Error(text + QLatin1Char('.'));
+    throw Error(withDetail(QStringLiteral("文件“%2”已损坏，或者不是有效的 %1。请确认选择的是参选人名单；"
+                                          "如果是，请用 Excel 或 WPS 表格打开它，另存为 .xlsx 格式后重新导入。")
+                               .arg(formatName, Files::displayPath(path)),
+                           QStringLiteral("详细信息"), detail));
 }
 
 void throwEmpty(const QString &path)
 {
-    throw Error(QStringLiteral("The file %1 is empty.").arg(Files::displayPath(path)));
+    throw Error(QStringLiteral("文件“%1”是空的，里面没有任何内容。请选择保存了参选人名单的表格文件。")
+                    .arg(Files::displayPath(path)));
 }
 
 void throwProtected(const QString &path)
 {
-    throw Error(QStringLiteral("The file %1 is password-protected. Open it in the spreadsheet program, remove the "
-                               "password, save it and import it again.")
+    throw Error(QStringLiteral("文件“%1”设有密码，无法读取。请在 Excel 或 WPS 表格中打开它，取消密码后保存，"
+                               "再重新导入。")
                     .arg(Files::displayPath(path)));
 }
 

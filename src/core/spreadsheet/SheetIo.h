@@ -26,12 +26,18 @@ Signature sniffBytes(const char *data, qsizetype size);
 /// @p maxBytes.
 QByteArray readFile(const QString &path, qint64 maxBytes);
 
-/// Throws Error "Unable to open <path>" with the reason.
+/// The text with "（<label>：<detail>）" appended when @p detail is not empty.
+QString withDetail(const QString &text, const QString &label, const QString &detail);
+
+// The messages below are Chinese, name the file and say what to do. The file name is put in
+// last, so that a name holding "%1" stays as it is.
+
+/// Throws Error saying the file cannot be opened, the system's @p reason as its detail.
 [[noreturn]] void throwCannotOpen(const QString &path, const QString &reason);
-/// Throws Error saying the file is damaged or not of the expected format; @p detail is
-/// the technical reason, appended in brackets when not empty.
+/// Throws Error saying the file is damaged or not a valid file of the format @p formatName;
+/// @p detail, the technical reason, follows in brackets when not empty.
 [[noreturn]] void throwCorrupt(const QString &path, const QString &formatName, const QString &detail);
-/// Throws Error "The file <path> is empty."
+/// Throws Error saying the file is empty.
 [[noreturn]] void throwEmpty(const QString &path);
 /// Throws Error saying the file is password-protected.
 [[noreturn]] void throwProtected(const QString &path);

@@ -17,13 +17,18 @@ public:
     /// Throws WriteError "Unable to write to <path>" when the file cannot be created there.
     static std::unique_ptr<SheetWriter> create(SheetFormat format, const QString &path);
 
+    /// Throws Error, naming the file and the format to choose instead, when a worksheet of the
+    /// format cannot hold @p rows rows. An export asks before it writes anything; writeCell()
+    /// asks again for every row.
+    static void checkRowCount(SheetFormat format, int rows, const QString &path);
+
     virtual ~SheetWriter();
     SheetWriter(const SheetWriter &) = delete;
     SheetWriter &operator=(const SheetWriter &) = delete;
 
     /// Writes one cell; rows and columns count from 1 and cells come row by row, left to right.
     /// An empty text leaves the cell empty. Throws Error past the format's limits
-    /// (SheetFormats::maxRows(), maxColumns(), MaxCellTextLength for .xls and .xlsx).
+    /// (checkRowCount(), SheetFormats::maxColumns(), MaxCellTextLength for .xls and .xlsx).
     void writeCell(int row, int column, const QString &text);
     /// Writes the file. Throws WriteError "Unable to write to <path>" when it cannot.
     void save();

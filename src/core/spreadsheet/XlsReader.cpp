@@ -21,7 +21,7 @@
 
 namespace {
 
-const QString formatName = QStringLiteral("Excel 97-2003 (.xls)");
+const QString formatName = QStringLiteral("Excel 97-2003 工作簿（.xls）");
 
 using namespace Biff;
 
@@ -45,17 +45,17 @@ public:
     void seek(qint64 pos)
     {
         if (pos < 0 || pos >= m_bytes.size())
-            fail(QStringLiteral("the worksheet lies outside the workbook"));
+            fail(QStringLiteral("工作表的位置超出了工作簿"));
         m_pos = pos;
     }
     Record next()
     {
         if (m_pos + 4 > m_bytes.size())
-            fail(QStringLiteral("the workbook ends too early"));
+            fail(QStringLiteral("工作簿不完整，提前结束了"));
         const uchar *p = reinterpret_cast<const uchar *>(m_bytes.constData()) + m_pos;
         Record r{qFromLittleEndian<quint16>(p), qFromLittleEndian<quint16>(p + 2), p + 4};
         if (m_pos + 4 + r.size > m_bytes.size())
-            fail(QStringLiteral("the workbook ends too early"));
+            fail(QStringLiteral("工作簿不完整，提前结束了"));
         m_pos += 4 + r.size;
         return r;
     }
@@ -222,11 +222,11 @@ private:
     {
         Record bof = m_records.next();
         if (bof.type != RecBof || bof.size < 4)
-            m_records.fail(QStringLiteral("no workbook inside"));
+            m_records.fail(QStringLiteral("文件中没有工作簿"));
         const quint16 version = qFromLittleEndian<quint16>(bof.data);
         if (version != 0x0600 && version != 0x0500) {
-            throw Error(QStringLiteral("The file %1 is in a format of Excel older than Excel 5.0, which this program "
-                                       "cannot read. Save it as .xls (97-2003) or .xlsx.")
+            throw Error(QStringLiteral("文件“%1”是 Excel 5.0 以前的旧格式，本程序读不了。请用 Excel 或 WPS 表格打开它，"
+                                       "另存为 .xlsx 或 .xls（97-2003）格式后重新导入。")
                             .arg(Files::displayPath(m_path)));
         }
         m_biff8 = version == 0x0600;
@@ -236,7 +236,7 @@ private:
             switch (r.type) {
             case RecEof:
                 if (sheetOffset < 0)
-                    m_records.fail(QStringLiteral("no worksheet inside"));
+                    m_records.fail(QStringLiteral("工作簿中没有工作表"));
                 return sheetOffset;
             case RecFilePass:
                 SheetIo::throwProtected(m_path);
@@ -262,7 +262,7 @@ private:
     void readSharedStrings(const Record &sst)
     {
         if (sst.size < 8)
-            m_records.fail(QStringLiteral("broken string table"));
+            m_records.fail(QStringLiteral("共享字符串表已损坏"));
         FragmentReader reader;
         reader.add(sst.data + 8, sst.size - 8);
         while (m_records.peekType() == RecContinue) {
@@ -275,7 +275,7 @@ private:
             if (reader.atEnd())
                 break; // fewer strings than announced: a cell that needs a missing one fails
             if (m_strings.size() >= size_t(SheetData::MaxCells))
-                m_records.fail(QStringLiteral("too many shared strings"));
+                m_records.fail(QStringLiteral("共享字符串太多"));
             m_strings.push_back(readUnicodeString(reader));
         }
     }
@@ -286,7 +286,7 @@ private:
     {
         uchar header[3];
         if (!reader.readBytes(header, 3))
-            m_records.fail(QStringLiteral("broken string"));
+            m_records.fail(QStringLiteral("字符串已损坏"));
         const quint16 length = qFromLittleEndian<quint16>(header);
         const quint8 flags = header[2];
         quint16 runs = 0;
@@ -294,17 +294,17 @@ private:
         uchar extra[4];
         if (flags & 0x08) {
             if (!reader.readBytes(extra, 2))
-                m_records.fail(QStringLiteral("broken string"));
+                m_records.fail(QStringLiteral("字符串已损坏"));
             runs = qFromLittleEndian<quint16>(extra);
         }
         if (flags & 0x04) {
             if (!reader.readBytes(extra, 4))
-                m_records.fail(QStringLiteral("broken string"));
+                m_records.fail(QStringLiteral("字符串已损坏"));
             phonetic = qFromLittleEndian<quint32>(extra);
         }
         QString text;
         if (!reader.readChars(length, flags & 0x01, &text) || !reader.skip(qint64(runs) * 4 + phonetic))
-            m_records.fail(QStringLiteral("broken string"));
+            m_records.fail(QStringLiteral("字符串已损坏"));
         return text;
     }
 
@@ -321,11 +321,11 @@ private:
     QString recordText(const Record &r, qsizetype offset, bool withContinue)
     {
         if (r.size < offset + 2)
-            m_records.fail(QStringLiteral("broken cell"));
+            m_records.fail(QStringLiteral("单元格已损坏"));
         if (!m_biff8) {
             const quint16 length = qFromLittleEndian<quint16>(r.data + offset);
             if (r.size < offset + 2 + length)
-                m_records.fail(QStringLiteral("broken cell"));
+                m_records.fail(QStringLiteral("单元格已损坏"));
             return codePageText(r.data + offset + 2, length);
         }
         FragmentReader reader;
@@ -346,7 +346,7 @@ private:
     {
         const Record bof = m_records.next();
         if (bof.type != RecBof)
-            m_records.fail(QStringLiteral("the worksheet cannot be found"));
+            m_records.fail(QStringLiteral("找不到工作表"));
         int depth = 1;                         // charts embedded in the sheet come as nested BOF ... EOF blocks
         const uchar *pendingFormula = nullptr; // a formula whose text result follows in STRING
         while (depth > 0) {
@@ -376,10 +376,10 @@ private:
         switch (r.type) {
         case RecLabelSst: {
             if (r.size < 10)
-                m_records.fail(QStringLiteral("broken cell"));
+                m_records.fail(QStringLiteral("单元格已损坏"));
             const quint32 index = qFromLittleEndian<quint32>(r.data + 6);
             if (index >= m_strings.size())
-                m_records.fail(QStringLiteral("a cell refers to a missing shared string"));
+                m_records.fail(QStringLiteral("单元格引用的共享字符串不存在"));
             setCell(r.data, m_strings[index]);
             break;
         }
@@ -389,17 +389,17 @@ private:
             break;
         case RecNumber:
             if (r.size < 14)
-                m_records.fail(QStringLiteral("broken cell"));
+                m_records.fail(QStringLiteral("单元格已损坏"));
             setCell(r.data, SheetIo::numberText(qFromLittleEndian<double>(r.data + 6)));
             break;
         case RecRk:
             if (r.size < 10)
-                m_records.fail(QStringLiteral("broken cell"));
+                m_records.fail(QStringLiteral("单元格已损坏"));
             setCell(r.data, SheetIo::numberText(rkValue(qFromLittleEndian<quint32>(r.data + 6))));
             break;
         case RecMulRk: {
             if (r.size < 6)
-                m_records.fail(QStringLiteral("broken cell"));
+                m_records.fail(QStringLiteral("单元格已损坏"));
             const int row = qFromLittleEndian<quint16>(r.data) + 1;
             const int firstColumn = qFromLittleEndian<quint16>(r.data + 2) + 1;
             const int count = (r.size - 6) / 6;
@@ -411,7 +411,7 @@ private:
         }
         case RecBoolErr:
             if (r.size < 8)
-                m_records.fail(QStringLiteral("broken cell"));
+                m_records.fail(QStringLiteral("单元格已损坏"));
             if (r.data[7])
                 setCell(r.data, errorText(r.data[6]));
             else
@@ -419,7 +419,7 @@ private:
             break;
         case RecFormula: {
             if (r.size < 14)
-                m_records.fail(QStringLiteral("broken cell"));
+                m_records.fail(QStringLiteral("单元格已损坏"));
             const uchar *value = r.data + 6;
             if (value[6] != 0xFF || value[7] != 0xFF) {
                 setCell(r.data, SheetIo::numberText(qFromLittleEndian<double>(value)));
@@ -465,7 +465,7 @@ SheetData read(const QString &path)
     case SheetIo::Ole2Kind::EncryptedPackage:
         SheetIo::throwProtected(path);
     case SheetIo::Ole2Kind::OtherDocument:
-        throw Error(QStringLiteral("The file %1 is an Office document but not an Excel workbook.")
+        throw Error(QStringLiteral("文件“%1”是 Office 文档，但不是 Excel 工作簿。请选择保存了参选人名单的表格文件。")
                         .arg(Files::displayPath(path)));
     default:
         break;

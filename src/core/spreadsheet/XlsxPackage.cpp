@@ -11,7 +11,7 @@
 
 namespace {
 
-const QString formatName = QStringLiteral("Excel (.xlsx)");
+const QString formatName = QStringLiteral("Excel 工作簿（.xlsx）");
 constexpr qint64 chunkSize = 64 * 1024;
 
 } // namespace
@@ -71,12 +71,13 @@ XmlPartReader::XmlPartReader(const XlsxPackage &package, SheetIo::GPtr<GsfInput>
     , m_partName(partName)
 {
     if (!m_input)
-        fail(QStringLiteral("%1 is missing").arg(partName));
+        fail(QStringLiteral("缺少 %1").arg(partName));
     m_remaining = gsf_input_size(m_input.get());
     if (m_remaining > XlsxPackage::MaxPartSize) {
-        throw Error(QStringLiteral("The file %1 is too large to import (its part %2 unpacks to more than %3 MB).")
-                        .arg(Files::displayPath(package.path()), partName)
-                        .arg(XlsxPackage::MaxPartSize / (1024 * 1024)));
+        throw Error(QStringLiteral("文件“%3”太大，无法导入：其中的 %1 解压后超过 %2 MB。"
+                                   "请删除表格中不需要的内容，或者另存为 .csv 格式后重新导入。")
+                        .arg(partName, QString::number(XlsxPackage::MaxPartSize / (1024 * 1024)),
+                             Files::displayPath(package.path())));
     }
 }
 
@@ -87,7 +88,7 @@ bool XmlPartReader::feed()
     const qint64 n = std::min(m_remaining, chunkSize);
     const guint8 *bytes = gsf_input_read(m_input.get(), size_t(n), nullptr);
     if (!bytes)
-        fail(QStringLiteral("%1 cannot be unpacked").arg(m_partName));
+        fail(QStringLiteral("%1 无法解压").arg(m_partName));
     m_xml.addData(QByteArray(reinterpret_cast<const char *>(bytes), n));
     m_remaining -= n;
     return true;
@@ -106,13 +107,13 @@ QXmlStreamReader::TokenType XmlPartReader::readNext()
         if (token != QXmlStreamReader::Invalid)
             return token;
         if (m_xml.error() != QXmlStreamReader::PrematureEndOfDocumentError)
-            fail(QStringLiteral("%1: %2").arg(m_partName, m_xml.errorString()));
+            fail(QStringLiteral("%1：%2").arg(m_partName, m_xml.errorString()));
         if (!feed()) {
             // The reader waits for what may follow the root element; with no more data and
             // the root closed, the document is complete.
             if (m_rootSeen && m_depth == 0)
                 return QXmlStreamReader::EndDocument;
-            fail(QStringLiteral("%1 ends too early").arg(m_partName));
+            fail(QStringLiteral("%1 不完整，提前结束了").arg(m_partName));
         }
     }
 }
@@ -135,7 +136,7 @@ QString XmlPartReader::readText()
                 return text;
             break;
         case QXmlStreamReader::EndDocument:
-            fail(QStringLiteral("%1 ends too early").arg(m_partName));
+            fail(QStringLiteral("%1 不完整，提前结束了").arg(m_partName));
         default:
             break;
         }
@@ -155,7 +156,7 @@ void XmlPartReader::skipElement()
                 return;
             break;
         case QXmlStreamReader::EndDocument:
-            fail(QStringLiteral("%1 ends too early").arg(m_partName));
+            fail(QStringLiteral("%1 不完整，提前结束了").arg(m_partName));
         default:
             break;
         }

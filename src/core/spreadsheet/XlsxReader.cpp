@@ -9,7 +9,7 @@
 
 namespace {
 
-const QString formatName = QStringLiteral("Excel (.xlsx)");
+const QString formatName = QStringLiteral("Excel 工作簿（.xlsx）");
 constexpr int maxRow = 1048576;
 constexpr int maxColumn = 16384;
 
@@ -61,9 +61,9 @@ QString firstSheetId(const XlsxPackage &package, const QString &workbookPart)
             if (a.name() == u"id" && !a.namespaceUri().isEmpty())
                 return a.value().toString();
         }
-        reader.fail(QStringLiteral("the first worksheet has no relationship id"));
+        reader.fail(QStringLiteral("第一个工作表缺少关系编号"));
     }
-    reader.fail(QStringLiteral("the workbook has no worksheet"));
+    reader.fail(QStringLiteral("工作簿中没有工作表"));
 }
 
 // The text of an <si> or <is> element: plain <t>, or the <t> of every rich run; phonetic
@@ -88,7 +88,7 @@ QString readStringItem(XmlPartReader &reader)
                 return XlsxReader::decodeEscapes(text);
             break;
         case QXmlStreamReader::EndDocument:
-            reader.fail(QStringLiteral("a string ends too early"));
+            reader.fail(QStringLiteral("字符串不完整，提前结束了"));
         default:
             break;
         }
@@ -105,7 +105,7 @@ std::vector<QString> readSharedStrings(const XlsxPackage &package, const QString
     while (reader.readNext() != QXmlStreamReader::EndDocument) {
         if (reader.xml().tokenType() == QXmlStreamReader::StartElement && reader.xml().name() == u"si") {
             if (qsizetype(strings.size()) >= SheetData::MaxCells)
-                reader.fail(QStringLiteral("too many shared strings"));
+                reader.fail(QStringLiteral("共享字符串太多"));
             strings.push_back(readStringItem(reader));
         }
     }
@@ -169,7 +169,7 @@ void readWorksheet(const XlsxPackage &package, const QString &part, const std::v
 {
     SheetIo::GPtr<GsfInput> input = package.part(part);
     if (!input)
-        SheetIo::throwCorrupt(package.path(), formatName, QStringLiteral("the worksheet %1 is missing").arg(part));
+        SheetIo::throwCorrupt(package.path(), formatName, QStringLiteral("缺少工作表 %1").arg(part));
     XmlPartReader reader(package, std::move(input), part);
     QXmlStreamReader &xml = reader.xml();
     int row = 0;
@@ -187,10 +187,10 @@ void readWorksheet(const XlsxPackage &package, const QString &part, const std::v
                 bool ok = r.size() <= 7;
                 number = ok ? r.toInt(&ok) : 0;
                 if (!ok || number < 1)
-                    reader.fail(QStringLiteral("invalid row number %1").arg(r));
+                    reader.fail(QStringLiteral("行号 %1 无效").arg(r));
             }
             if (number > maxRow)
-                reader.fail(QStringLiteral("too many rows"));
+                reader.fail(QStringLiteral("行数太多"));
             row = number;
             column = 0;
             continue;
@@ -202,11 +202,11 @@ void readWorksheet(const XlsxPackage &package, const QString &part, const std::v
         int cellRow = 0;
         int cellColumn = column + 1;
         if (!ref.isEmpty() && !parseCellRef(ref, &cellRow, &cellColumn))
-            reader.fail(QStringLiteral("invalid cell reference %1").arg(ref));
+            reader.fail(QStringLiteral("单元格位置 %1 无效").arg(ref));
         if (cellRow == 0)
             cellRow = std::max(row, 1);
         if (cellColumn > maxColumn)
-            reader.fail(QStringLiteral("too many columns"));
+            reader.fail(QStringLiteral("列数太多"));
         row = cellRow;
         column = cellColumn;
         const QStringView type = attributes.value(QLatin1String("t")); // attributes outlive its use
@@ -217,7 +217,7 @@ void readWorksheet(const XlsxPackage &package, const QString &part, const std::v
             if (token == QXmlStreamReader::EndElement)
                 break; // the end of <c>
             if (token == QXmlStreamReader::EndDocument)
-                reader.fail(QStringLiteral("a cell ends too early"));
+                reader.fail(QStringLiteral("单元格不完整，提前结束了"));
             if (token != QXmlStreamReader::StartElement)
                 continue;
             if (xml.name() == u"v") {
@@ -236,7 +236,7 @@ void readWorksheet(const XlsxPackage &package, const QString &part, const std::v
             bool ok = false;
             const qulonglong index = value.trimmed().toULongLong(&ok);
             if (!ok || index >= sharedStrings.size())
-                reader.fail(QStringLiteral("cell %1 refers to a missing shared string").arg(ref));
+                reader.fail(QStringLiteral("单元格 %1 引用的共享字符串不存在").arg(ref));
             data->setCell(cellRow, cellColumn, sharedStrings[index]);
         } else if (type == u"inlineStr") {
             data->setCell(cellRow, cellColumn, value);
@@ -290,11 +290,11 @@ SheetData read(const QString &path)
         workbookPart = r->target;
     if (!package.hasPart(workbookPart)) {
         if (package.hasPart(QStringLiteral("content.xml")) && package.hasPart(QStringLiteral("mimetype"))) {
-            throw Error(QStringLiteral("The file %1 is an OpenDocument spreadsheet (.ods), not an .xlsx workbook. "
-                                       "Save it as .xlsx or .xls and import it again.")
+            throw Error(QStringLiteral("文件“%1”是 OpenDocument 表格（.ods），不是 .xlsx 工作簿。"
+                                       "请用 WPS 表格或 LibreOffice 打开它，另存为 .xlsx 格式后重新导入。")
                             .arg(Files::displayPath(path)));
         }
-        SheetIo::throwCorrupt(path, formatName, QStringLiteral("no workbook inside"));
+        SheetIo::throwCorrupt(path, formatName, QStringLiteral("文件中没有工作簿"));
     }
 
     const QString sheetId = firstSheetId(package, workbookPart);
@@ -305,7 +305,7 @@ SheetData read(const QString &path)
             sheetPart = r.target;
     }
     if (sheetPart.isEmpty())
-        SheetIo::throwCorrupt(path, formatName, QStringLiteral("the first worksheet cannot be found"));
+        SheetIo::throwCorrupt(path, formatName, QStringLiteral("找不到第一个工作表"));
     const Relationship *strings = findByType(relationships, u"/sharedStrings");
     const std::vector<QString> sharedStrings = readSharedStrings(
         package, strings ? strings->target : XlsxPackage::resolve(workbookPart, QStringLiteral("sharedStrings.xml")));

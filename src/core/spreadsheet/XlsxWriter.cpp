@@ -1,6 +1,7 @@
 #include "core/spreadsheet/XlsxWriter.h"
 
 #include "core/base/Error.h"
+#include "core/spreadsheet/SheetIo.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,10 +73,11 @@ void XlsxWriter::doWriteCell(int row, int column, const QString &text)
     const lxw_error rc = worksheet_write_string(m_sheet, lxw_row_t(row - 1), lxw_col_t(column - 1),
                                                 encodeEscapes(text).toUtf8().constData(), nullptr);
     if (rc != LXW_NO_ERROR) {
-        throw Error(QStringLiteral("Cannot write row %1, column %2 of %3: %4")
-                        .arg(row)
-                        .arg(column)
-                        .arg(QDir::toNativeSeparators(path()), QString::fromUtf8(lxw_strerror(rc))));
+        throw Error(SheetIo::withDetail(
+            QStringLiteral("无法写入“%3”第 %1 行第 %2 列的单元格，文件没有保存。"
+                           "请确认磁盘空间足够后重新导出。")
+                .arg(QString::number(row), QString::number(column), QDir::toNativeSeparators(path())),
+            QStringLiteral("详细信息"), QString::fromUtf8(lxw_strerror(rc))));
     }
 }
 

@@ -6,6 +6,7 @@
 #include "core/data/ParticipantImport.h"
 #include "core/spreadsheet/SheetReader.h"
 #include "core/spreadsheet/SheetWriter.h"
+#include "gui/ui/BackgroundWork.h"
 #include "gui/ui/Dialogs.h"
 #include "gui/ui/GridModel.h"
 #include "gui/ui/ProgressPopup.h"
@@ -17,16 +18,21 @@ std::optional<QList<Participant>> importParticipants(QWidget *parent, Participan
     const QString file = Dialogs::instance().openFileName(parent, SheetFormats::dialogFilters());
     if (file.isEmpty())
         return std::nullopt;
-    // The whole sheet is read and checked before anything is replaced.
-    const QList<Participant> rows = ParticipantImport::rowsOf(readSheet(file));
+    // The window shows from the start: reading a large sheet takes a second or more.
+    ProgressPopup progress(parent);
+    progress.setBusy(true);
+    progress.show();
+    // The whole sheet is read and checked before anything is replaced, on a thread of its own
+    // so that the window goes on painting meanwhile.
+    const QList<Participant> rows =
+        BackgroundWork::compute<QList<Participant>>([&file] { return ParticipantImport::rowsOf(readSheet(file)); });
     if (rows.isEmpty()) {
         throw Error(QStringLiteral("文件“%1”中没有参选人：第 1 行是标题，从第 2 行起 B 列为手机号码、C 列为姓名、"
                                    "D 列为备注。参选人名单没有改变。")
                         .arg(Files::displayPath(file)));
     }
     const int count = int(rows.size());
-    ProgressPopup progress(parent);
-    progress.show();
+    progress.setBusy(false);
     try {
         store.replaceAll(rows, [&](int n) {
             if (progressStepAt(n, count))
@@ -45,13 +51,8 @@ void exportGrid(QWidget *parent, const GridModel &grid)
     if (file.isEmpty())
         return;
     const SheetFormat format = SheetFormats::forExport(file, filter);
-    const int rowCount = grid.rowCount() + 1; // the header row too
-    if (rowCount > SheetFormats::maxRows(format)) {
-        throw Error(QStringLiteral("“%1”未保存：%2 格式的工作表最多 %3 行，而表格有 %4 行。请选择 *.xlsx 格式保存。")
-                        .arg(Files::displayPath(file), SheetFormats::suffix(format))
-                        .arg(SheetFormats::maxRows(format))
-                        .arg(rowCount));
-    }
+    const int rowCount = grid.rowCount() + 1;           // the header row too
+    SheetWriter::checkRowCount(format, rowCount, file); // before the progress window, nothing written
     const std::unique_ptr<SheetWriter> writer = SheetWriter::create(format, file);
     {
         ProgressPopup progress(parent);

@@ -13,7 +13,9 @@ namespace SheetTransfer {
 /// Asks for a spreadsheet file and replaces every participant with its rows (columns B to
 /// D from row 2 on), in one transaction. Returns the rows as read (blanks kept) for the grid,
 /// or nothing when the operator cancelled. A file without participants or one that cannot be
-/// read is refused with a message naming it, and the participants stay as they were.
+/// read is refused with a message naming it, and the participants stay as they were. The
+/// progress window shows while the file is read (on a thread of its own, the window painting
+/// meanwhile) and then steps while the rows are written.
 std::optional<QList<Participant>> importParticipants(QWidget *parent, ParticipantStore &store);
 
 /// Asks for a file name and writes the whole grid, header row and serial column included,

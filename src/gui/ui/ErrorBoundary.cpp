@@ -14,9 +14,12 @@ QString title()
 
 QString displayText(const QString &text)
 {
-    if (!text.isEmpty() && text.back() > QLatin1Char('.'))
-        return text + QLatin1Char('.');
-    return text;
+    if (text.isEmpty() || text.back() <= QLatin1Char('.'))
+        return text;
+    // A Chinese sentence ends in its own full stop or bracket; a '.' after it reads as a typo.
+    if (QStringView(u"。！？）”").contains(text.back()))
+        return text;
+    return text + QLatin1Char('.');
 }
 
 void report(const std::exception &error)

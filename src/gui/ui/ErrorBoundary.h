@@ -12,7 +12,8 @@ namespace ErrorBoundary {
 
 /// The program's title, the caption of every error box.
 QString title();
-/// The text as shown: a full stop is appended when the last character sorts after '.'.
+/// The text as shown: a full stop is appended when the last character sorts after '.',
+/// unless the text ends in Chinese closing punctuation (。！？）”).
 QString displayText(const QString &text);
 /// Shows the error box for the exception.
 void report(const std::exception &error);

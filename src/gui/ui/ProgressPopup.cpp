@@ -27,6 +27,12 @@ ProgressPopup::ProgressPopup(QWidget *parent)
     layout->addWidget(m_bar);
 }
 
+void ProgressPopup::setBusy(bool busy)
+{
+    m_bar->setRange(0, busy ? 0 : 100);
+    m_bar->setValue(0);
+}
+
 void ProgressPopup::step()
 {
     if (m_bar->value() >= m_bar->maximum())
