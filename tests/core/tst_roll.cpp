@@ -7,6 +7,7 @@
 #include "core/data/Database.h"
 #include "core/draw/DrawEngine.h"
 #include "core/draw/PhoneMask.h"
+#include "core/draw/RevealOrder.h"
 #include "core/draw/RollOrder.h"
 #include "core/draw/RollWorker.h"
 
@@ -39,6 +40,7 @@ private slots:
     void workerDatabaseFailureIsReported();
     void stopThatCannotWriteRevealsNothing();
     void stopWhileAnotherProgramWrites();
+    void largeRoundRevealsPerColumn();
     void rowsReachTheScreenThroughTheEventLoop();
     void workedExampleWholeDraw();
 };
@@ -62,6 +64,15 @@ QStringList addParticipants(TestDb &db, int n)
         rows.append({number(i), QStringLiteral("人%1").arg(i), QString()});
     }
     db.addParticipants(rows);
+    return numbers;
+}
+
+/// The numbers addParticipants() gives @p n participants.
+QStringList addParticipantsNumbers(int n)
+{
+    QStringList numbers;
+    for (int i = 1; i <= n; ++i)
+        numbers << number(i);
     return numbers;
 }
 
@@ -528,6 +539,31 @@ void TestRoll::stopWhileAnotherProgramWrites()
     engine.stop();
     QCOMPARE(engine.winnerLog().size(), 2);
     QCOMPARE(db.column(QStringLiteral("select count(*) from Tab_CJ where ZT = '1'")), QStringList{"2"});
+}
+
+// A round of more than ten rows stands in columns: each winner comes out on its rolled row's
+// mirror within the same column, and the log lists the winners in the order of their rows.
+void TestRoll::largeRoundRevealsPerColumn()
+{
+    constexpr int Rows = 23;
+    TestDb db;
+    addParticipants(db, Rows);
+    FakeDrawSurface surface;
+    Database connection(db.dbFile());
+    DrawEngine engine(&surface, connection);
+    engine.setKeySource([] { return TestKey; });
+    engine.startRound(Rows);
+    stopAtRow(engine, surface, Rows); // one whole pass: row k shows the k-th of the order
+    const QList<FakeDrawSurface::Row> rolled = surface.rows;
+    engine.stop();
+    const QStringList order = inRollOrder(addParticipantsNumbers(Rows));
+    QCOMPARE(rolled.size(), Rows);
+    for (int k = 0; k < Rows; ++k) {
+        const int revealedOn = revealRowOf(k, Rows);
+        QCOMPARE(revealedOn / RowsPerColumn, k / RowsPerColumn);
+        QCOMPARE(surface.tiles.value(revealedOn), order.at(k));
+        QCOMPARE(engine.winnerLog().at(revealedOn).number, order.at(k));
+    }
 }
 
 void TestRoll::rowsReachTheScreenThroughTheEventLoop()

@@ -1287,8 +1287,10 @@ void TestDrawScreen::namesAtTheReveal()
         QCOMPARE(label->geometry().top(), layout.rowRect(row).top());
         QVERIFY(label->geometry().left() > layout.rowRect(row).right());
     }
-    // The notification lists the whole numbers, whatever the tiles show.
+    // The notification lists the whole numbers, whatever the tiles show, below the rows.
     QCOMPARE(notification(s)->lines().at(1).left(11), log.at(0).number);
+    QVERIFY(notification(s)->frameGeometry().top() >
+            s.mapToGlobal(layout.rowRect(qMin(rows, RowsPerColumn) - 1).bottomLeft()).y());
     // The next round starts with no names.
     s.engine().halt();
 }

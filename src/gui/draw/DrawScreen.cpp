@@ -173,6 +173,11 @@ void DrawScreen::layOut(int rows)
     const StageLayout::Notification n = layout.notification();
     m_notification->setMetrics(n.fontPixelSize, n.margin, n.captionHeight, n.minimumWidth, n.closeFontPixelSize);
     m_notification->setWorkArea(m_screenArea);
+    // Below the lowest row, so that a long list of winners never covers the tiles or names.
+    int bottom = 0;
+    for (int row = 0; row < qMin(rows, RowsPerColumn); ++row)
+        bottom = qMax(bottom, layout.rowRect(row).bottom());
+    m_notification->setTopLimit(rows > 0 ? mapToGlobal(QPoint(0, bottom)).y() + n.margin * 2 : -1);
 }
 
 const WinnerLog &DrawScreen::winnerLog() const

@@ -56,6 +56,13 @@ void NotificationWindow::setMetrics(int fontPixelSize, int margin, int captionHe
         relayout();
 }
 
+void NotificationWindow::setTopLimit(int top)
+{
+    m_topLimit = top;
+    if (isVisible())
+        relayout();
+}
+
 void NotificationWindow::setWorkArea(const QRect &workArea)
 {
     m_workArea = workArea;
@@ -93,21 +100,44 @@ void NotificationWindow::addLine(const QString &line)
         relayout();
 }
 
+int NotificationWindow::columnGap(const QFontMetrics &fm)
+{
+    return fm.horizontalAdvance(QStringLiteral("国国"));
+}
+
+QRect NotificationWindow::workArea() const
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return m_workArea.isValid() ? m_workArea : screen ? screen->availableGeometry() : QRect(0, 0, 1024, 768);
+}
+
 void NotificationWindow::relayout()
 {
     const QFontMetrics fm(m_textFont);
     const QStringList shown = displayLines();
+    const QRect work = workArea();
+    // As many lines to a column as fit below the top limit; a long list of winners goes on
+    // in further columns rather than over the rows of the draw.
+    const int chrome = m_captionHeight + 2 * m_margin + 2;
+    const int room = (m_topLimit >= 0 ? work.bottom() + 1 - m_topLimit : work.height()) - chrome;
+    m_linesPerColumn = qMax(1, room / qMax(1, fm.height()));
+    const int columns = int((shown.size() + m_linesPerColumn - 1) / m_linesPerColumn);
+    m_columnWidths.clear();
+    for (int c = 0; c < columns; ++c) {
+        int width = 0;
+        for (qsizetype i = qsizetype(c) * m_linesPerColumn; i < qMin(shown.size(), qsizetype(c + 1) * m_linesPerColumn);
+             ++i)
+            width = qMax(width, fm.horizontalAdvance(shown.at(i)));
+        m_columnWidths.append(width);
+    }
     int textWidth = 0;
-    for (const QString &l : shown)
-        textWidth = qMax(textWidth, fm.horizontalAdvance(l));
+    for (int width : std::as_const(m_columnWidths))
+        textWidth += width;
+    textWidth += qMax(0, columns - 1) * columnGap(fm);
     const int w = qMax(m_minimumWidth, textWidth + 2 * m_margin + 2);
-    const int h = m_captionHeight + 2 * m_margin + int(shown.size()) * fm.height() + 2;
+    const int h = chrome + int(qMin(shown.size(), qsizetype(m_linesPerColumn))) * fm.height();
     resize(w, h);
     m_close->move(w - m_close->width() - 2, 1 + (m_captionHeight - m_close->height()) / 2);
-    const QScreen *screen = QGuiApplication::primaryScreen();
-    const QRect work = m_workArea.isValid() ? m_workArea
-                       : screen             ? screen->availableGeometry()
-                                            : QRect(0, 0, 1024, 768);
     move(work.right() - w + 1, work.bottom() - h + 1);
     update();
 }
@@ -163,10 +193,15 @@ void NotificationWindow::paintEvent(QPaintEvent *)
     p.setFont(m_textFont);
     p.setPen(Qt::black);
     const QFontMetrics fm(m_textFont);
-    int y = m_captionHeight + m_margin + 1;
-    for (const QString &line : displayLines()) {
-        p.drawText(QRect(m_margin + 1, y, all.width() - 2 * m_margin - 2, fm.height()),
-                   Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, line);
-        y += fm.height();
+    const QStringList lines = displayLines();
+    int x = m_margin + 1;
+    for (qsizetype c = 0; c < m_columnWidths.size(); ++c) {
+        int y = m_captionHeight + m_margin + 1;
+        for (qsizetype i = c * m_linesPerColumn; i < qMin(lines.size(), (c + 1) * m_linesPerColumn); ++i) {
+            p.drawText(QRect(x, y, m_columnWidths.at(c), fm.height()),
+                       Qt::AlignLeft | Qt::AlignVCenter | Qt::TextSingleLine, lines.at(i));
+            y += fm.height();
+        }
+        x += m_columnWidths.at(c) + columnGap(fm);
     }
 }

@@ -26,6 +26,10 @@ public:
     /// Before it is called: 11, 4, 18, 180, 12 on the primary screen.
     void setMetrics(int fontPixelSize, int margin, int captionHeight, int minimumWidth, int closeFontPixelSize);
     void setWorkArea(const QRect &workArea);
+    /// The highest the window may reach (screen y), so that it stays clear of what stands
+    /// above it; -1 for the whole work area. Lines that do not fit under it go on in further
+    /// columns.
+    void setTopLimit(int top);
     const QFont &textFont() const { return m_textFont; }
 
     /// The message's lines as added; a carriage return inside or at the end of a line
@@ -52,6 +56,8 @@ protected:
 private:
     void fadeTick();
     void relayout();
+    QRect workArea() const;
+    static int columnGap(const QFontMetrics &fm);
 
     QStringList m_lines;
     QTimer m_fade;
@@ -62,4 +68,7 @@ private:
     int m_captionHeight = 18;
     int m_minimumWidth = 180;
     QRect m_workArea;
+    int m_topLimit = -1;
+    int m_linesPerColumn = 1;
+    QList<int> m_columnWidths;
 };
