@@ -404,8 +404,8 @@ def make_icon_sheet(path):
     im.save(path, "PNG")
 
 
-def make_icon_app(path):
-    """A red lottery ball with a golden band and a golden star."""
+def make_icon_app(path, size=64):
+    """A red lottery ball with a golden band and a golden star, size x size pixels."""
     S = 8
     N = 64 * S
     yy, xx = np.mgrid[0:N, 0:N].astype(np.float32)
@@ -448,7 +448,17 @@ def make_icon_app(path):
         rr = (10.0 if k % 2 == 0 else 4.1) * S
         pts.append((cx + rr * math.cos(a), cy + 0.5 * S + rr * math.sin(a)))
     d.polygon(pts, fill=(240, 170, 30, 255), outline=(160, 95, 10, 255))
-    _downsample(big, 64).save(path, "PNG")
+    if size > N:
+        big = big.resize((size, size), Image.LANCZOS)
+    _downsample(big, size).save(path, "PNG")
+
+
+def make_menu_icons():
+    """The program's icon for the desktop's menu, in the sizes of the hicolor icon theme."""
+    for size in (16, 24, 32, 48, 64, 128, 256, 512):
+        folder = os.path.join(OUT, "linux", "icons", "%dx%d" % (size, size))
+        os.makedirs(folder, exist_ok=True)
+        make_icon_app(os.path.join(folder, "com.kestrano.raffle.png"), size)
 
 
 # ---------------------------------------------------------------------------
@@ -686,7 +696,8 @@ JOBS = {
     "icons": lambda: (make_icon_add(os.path.join(OUT, "icons", "add.png")),
                       make_icon_delete(os.path.join(OUT, "icons", "delete.png")),
                       make_icon_sheet(os.path.join(OUT, "icons", "sheet.png")),
-                      make_icon_app(os.path.join(OUT, "icons", "app.png"))),
+                      make_icon_app(os.path.join(OUT, "icons", "app.png")),
+                      make_menu_icons()),
     "start": lambda: make_start(os.path.join(OUT, "start.wav")),
     "end": lambda: make_end(os.path.join(OUT, "end.wav")),
     "stop": lambda: make_stop(os.path.join(OUT, "stop.wav")),

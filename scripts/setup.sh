@@ -5,6 +5,7 @@ SUDO=""
 [ "$(id -u)" -eq 0 ] || SUDO="sudo"
 PACKAGES=(
     cmake ninja-build g++ pkg-config ca-certificates clang-format git
+    dpkg-dev desktop-file-utils appstream  # the package: dpkg-shlibdeps, the validators
     qt6-base-dev qt6-multimedia-dev qt6-translations-l10n
     libsqlite3-dev libfreexl-dev libxlsxwriter-dev libgsf-1-dev
     fonts-wqy-microhei

@@ -12,7 +12,7 @@ int main(int argc, char *argv[])
     std::unique_ptr<Database> db;
     std::unique_ptr<MainWindow> window;
     try {
-        db = std::make_unique<Database>(AppPaths::databaseFile());
+        db = std::make_unique<Database>(AppPaths::databaseFile(), Database::OpenMode::CreateIfMissing);
         window = std::make_unique<MainWindow>(*db);
     } catch (const std::exception &e) {
         // The database could not be opened or read: say why and end without a window.
