@@ -8,7 +8,9 @@
 Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
-    setApplicationName(ErrorBoundary::title());
+    setApplicationName(QStringLiteral("kestrano-raffle"));
+    setApplicationDisplayName(ErrorBoundary::title());
+    setDesktopFileName(QStringLiteral("com.kestrano.raffle"));
     // Message-box buttons read 确定 and 取消, as the operators expect.
     auto *translator = new QTranslator(this);
     if (translator->load(QStringLiteral("qtbase_zh_CN"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

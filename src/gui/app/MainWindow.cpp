@@ -1,5 +1,6 @@
 #include "gui/app/MainWindow.h"
 
+#include "core/data/AppPaths.h"
 #include "core/data/Database.h"
 #include "core/data/ParticipantStore.h"
 #include "core/data/PrizeStore.h"
@@ -14,6 +15,7 @@
 #include "gui/ui/GridView.h"
 
 #include <QAction>
+#include <QDir>
 #include <QGuiApplication>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -28,17 +30,21 @@ const char *const HelpText =
     "本软件为企业和机构的年会、庆典等活动提供电脑辅助抽奖。主要功能如下：\n"
     "\n"
     "1. 系统设置：在\"文件\"菜单中选择\"系统设置\"，可以设置抽奖画面的背景图片、抽奖音乐、\n"
-    "   中奖音乐和滚动速度，按\"确定\"后自动保存。\n"
+    "   中奖音乐、滚动速度、抽奖画面显示在哪个显示器（例如投影仪），以及揭晓时是否隐藏号码中间四位，\n"
+    "   按\"确定\"后自动保存。\n"
     "2. 清除数据：在\"文件\"菜单中选择\"清除数据\"，可以清除以前抽奖的参选人数据。\n"
     "3. 录入参选人：在\"手机号码输入\"页中录入参选人的手机号码、姓名和备注，录入后自动保存；\n"
     "   也可以按\"从excel导入\"从表格文件（.xls、.xlsx、.csv）导入：表格第一行为标题，\n"
     "   从第二行起 B 列为手机号码，C 列为姓名，D 列为备注。\n"
     "4. 设置奖项：在\"抽奖设置\"页中设置抽奖顺序、奖项名称、奖项数量、每次抽奖人数和奖品，\n"
-    "   录入后自动保存。每次抽奖人数最多为 10 人。\n"
-    "5. 开始抽奖：在\"文件\"菜单中选择\"开始抽奖\"进入全屏抽奖画面。点击鼠标左键或按 Enter 键\n"
-    "   开始滚动号码，再次点击或按 Enter 键停止，中奖者的手机号码和姓名显示在屏幕右下角。\n"
-    "   右键菜单可以开始、停止或退出。每个手机号码只能中奖一次。\n"
-    "   退出抽奖画面后，\"抽奖结果\"页列出每个奖项的中奖者，可以导出到表格文件。\n";
+    "   录入后自动保存。每次抽奖人数最多为 50 人（超过 10 人时分几列显示）。\n"
+    "5. 开始抽奖：在\"文件\"菜单中选择\"开始抽奖\"进入全屏抽奖画面。点击鼠标左键，或按 Enter、\n"
+    "   空格、Page Down、Page Up、左右方向键（翻页笔发送的就是这些键）开始滚动号码，再按一次停止；\n"
+    "   中奖者的手机号码和姓名显示在号码旁和屏幕右下角。右键菜单可以开始、停止、退出，\n"
+    "   或作废刚抽出的未到场中奖者，其名额在该奖项下一轮重新抽取。每个手机号码只能中奖一次。\n"
+    "   抽奖中途程序意外退出（断电、死机）后，再次进入\"开始抽奖\"可以从中断的地方继续。\n"
+    "6. 抽奖结果：\"抽奖结果\"页列出上一场抽奖每个奖项的中奖者（每次停止时已立即保存），可以导出到\n"
+    "   表格文件、作废未到场的中奖者，或导出带校验码的抽奖记录，页面上显示记录是否被改动过。\n";
 
 } // namespace
 
@@ -68,7 +74,11 @@ MainWindow::MainWindow(Database &db, QWidget *parent)
     m_help->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_help->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_help->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    m_help->setPlainText(QString::fromUtf8(HelpText));
+    // Where the data lives, so that the operator can find the files and back them up.
+    m_help->setPlainText(
+        QString::fromUtf8(HelpText) +
+        QStringLiteral("\n数据文件夹：%1\n（数据库 CJ.mdb、设置 System.INI 和自动备份 backup 文件夹都在这里。）\n")
+            .arg(QDir::toNativeSeparators(AppPaths::dataFolder())));
 
     m_pages->setObjectName(QStringLiteral("pages"));
     m_pages->setMovable(false);
