@@ -830,7 +830,7 @@ void TestDrawScreen::settingsUsed_data()
     QTest::newRow("picture missing") << "[System]\r\nPicture=/srv/none.jpg\r\n"
                                      << builtIn << "%1/start.wav"
                                      << "end.wav"
-                                     << "Cannot load the picture \"/srv/none.jpg\"";
+                                     << "无法载入图片“/srv/none.jpg”";
 }
 
 void TestDrawScreen::settingsUsed()

@@ -153,7 +153,7 @@ Transaction::Transaction(Database &db, Durability durability)
 {
     if (durability == Durability::Full) {
         if (m_db.inTransaction())
-            throw DatabaseError(QStringLiteral("A transaction that must reach the disk cannot begin inside another"));
+            throw DatabaseError(QStringLiteral("程序内部错误：必须写入磁盘的事务不能在另一个事务中开始。"));
         // SQLite refuses to change the level inside a transaction: raised before it begins,
         // put back after it has ended.
         Statement level(m_db, Sql::SynchronousLevel);

@@ -74,10 +74,3 @@ void ParticipantStore::purgeIncomplete()
     Statement(m_db, Sql::PurgeParticipantsWithoutPhone).execute();
     renumberSerials(m_db, Sql::ParticipantSerialShape, Sql::RenumberParticipants);
 }
-
-QString ParticipantStore::nameOf(const QString &phone)
-{
-    Statement name(m_db, Sql::ParticipantName);
-    name.bindAll(phone);
-    return name.next() ? name.text(0) : QString();
-}

@@ -46,8 +46,6 @@ public:
     void replaceAll(const QList<Participant> &rows, const std::function<void(int n)> &onRow = {});
     /// Deletes participants without a phone number and closes the gaps they leave.
     void purgeIncomplete();
-    /// The name of the first participant (by serial) with the phone number; "" when none.
-    QString nameOf(const QString &phone);
 
 private:
     Database &m_db;

@@ -86,8 +86,6 @@ inline constexpr char ParticipantSerialShape[] = "select count(*), count(distinc
 inline constexpr char RenumberParticipants[] =
     "update Tab_CJ set xh = r.n from (select rowid as id, row_number() over (order by xh, rowid) as n"
     " from Tab_CJ) as r where Tab_CJ.rowid = r.id and Tab_CJ.xh is not r.n";
-/// The name of a phone number: the first of its rows by serial.
-inline constexpr char ParticipantName[] = "select Name from Tab_CJ where Tel = ? order by xh limit 1";
 
 // --- Prize levels (Tab_Set) ------------------------------------------------------------------
 inline constexpr char LoadPrizes[] = "select name, quantity, rs, jp, comment from Tab_Set order by xh";

@@ -47,14 +47,6 @@ void PrizesPage::load()
     view()->setCurrentCell(0, 0);
 }
 
-QList<Prize> PrizesPage::prizes() const
-{
-    QList<Prize> prizes;
-    for (int row = 0; row < model()->rowCount(); ++row)
-        prizes.append(prizeOf(model()->rowTexts(row)));
-    return prizes;
-}
-
 void PrizesPage::addRecord(int serial)
 {
     m_store.add(serial);

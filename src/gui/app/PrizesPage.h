@@ -16,8 +16,6 @@ public:
 
     /// Fills the grid from the prize table; the first row is current.
     void load();
-    /// The prize levels as they stand in the grid (texts as typed).
-    QList<Prize> prizes() const;
 
 protected:
     void addRecord(int serial) override;

@@ -40,8 +40,9 @@ QImage loadPicture(const QString &path)
     reader.setAutoTransform(true);
     QImage image = reader.read();
     if (image.isNull())
-        throw Error(QStringLiteral("Cannot load the picture \"%1\": %2")
-                        .arg(QDir::toNativeSeparators(path), reader.errorString()));
+        throw Error(QStringLiteral("无法载入图片“%2”（%1）。请确认这个文件存在并且是一张图片；"
+                                   "抽奖画面先使用程序自带的图片。")
+                        .arg(reader.errorString(), QDir::toNativeSeparators(path)));
     return image;
 }
 
