@@ -25,7 +25,18 @@ private:
 class DatabaseError final : public Error
 {
 public:
-    using Error::Error;
+    /// @p code is SQLite's primary result code (SQLITE_CORRUPT, SQLITE_BUSY …) when SQLite
+    /// reported the failure, 0 otherwise.
+    explicit DatabaseError(const QString &text, int code = 0)
+        : Error(text)
+        , m_code(code)
+    {
+    }
+    /// SQLite's primary result code, or 0: tells a damaged file from a missing or locked one.
+    int code() const noexcept { return m_code; }
+
+private:
+    int m_code = 0;
 };
 
 /// A value that cannot be converted (a text that is not an integer).

@@ -20,6 +20,13 @@ QString messageOf(sqlite3 *db)
     return db ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
 }
 
+/// The primary result code of the connection's last failure (SQLITE_CORRUPT for any kind of
+/// corruption), for DatabaseError::code().
+int codeOf(sqlite3 *db)
+{
+    return db ? sqlite3_errcode(db) & 0xff : SQLITE_NOMEM;
+}
+
 } // namespace
 
 // ---------------------------------------------------------------------------------------
@@ -64,16 +71,16 @@ Database::~Database()
 
 void Database::fail() const
 {
-    throw DatabaseError(messageOf(m_db));
+    throw DatabaseError(messageOf(m_db), codeOf(m_db));
 }
 
 void Database::execute(const char *sql)
 {
     char *error = nullptr;
-    if (sqlite3_exec(m_db, sql, nullptr, nullptr, &error) != SQLITE_OK) {
+    if (const int rc = sqlite3_exec(m_db, sql, nullptr, nullptr, &error); rc != SQLITE_OK) {
         const QString message = error ? QString::fromUtf8(error) : messageOf(m_db);
         sqlite3_free(error);
-        throw DatabaseError(message);
+        throw DatabaseError(message, rc & 0xff);
     }
 }
 
@@ -99,10 +106,11 @@ sqlite3_stmt *Database::acquire(const char *sql, bool *cached)
     sqlite3_stmt *statement = nullptr;
     if (sqlite3_prepare_v2(m_db, sql, -1, &statement, nullptr) != SQLITE_OK) {
         const QString message = messageOf(m_db);
+        const int code = codeOf(m_db);
         sqlite3_finalize(statement);
         if (!p.statement)
             m_prepared.remove(sql);
-        throw DatabaseError(message);
+        throw DatabaseError(message, code);
     }
     // The first preparation of a text is kept; one prepared while it is in use (a statement
     // run inside a loop over its own result) goes with its Statement.
@@ -233,7 +241,7 @@ int Statement::execute()
     if (rc != SQLITE_DONE) {
         const QString message = messageOf(m_db.handle());
         sqlite3_reset(m_statement);
-        throw DatabaseError(message);
+        throw DatabaseError(message, rc & 0xff);
     }
     const int changed = sqlite3_changes(m_db.handle());
     sqlite3_reset(m_statement);
@@ -249,7 +257,7 @@ bool Statement::next()
         return false;
     const QString message = messageOf(m_db.handle());
     sqlite3_reset(m_statement);
-    throw DatabaseError(message);
+    throw DatabaseError(message, rc & 0xff);
 }
 
 QString Statement::text(int column) const
