@@ -91,6 +91,9 @@ inline constexpr char IntegrityCheck[] = "pragma integrity_check";
 /// 1 for a database of this program (an empty file is a database too).
 inline constexpr char HasParticipantTable[] =
     "select count(*) from sqlite_master where type = 'table' and name = 'Tab_CJ'";
+/// The quicker form of the integrity check (no index contents compared with their tables), for
+/// every start: one row "ok", otherwise what is wrong (it stops after three problems).
+inline constexpr char QuickCheck[] = "pragma quick_check(3)";
 
 // --- Participants (Tab_CJ) -------------------------------------------------------------------
 inline constexpr char LoadParticipants[] = "select Tel, Name, Comment from Tab_CJ order by xh";
