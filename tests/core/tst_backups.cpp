@@ -2,6 +2,7 @@
 #include "TestDb.h"
 #include "core/base/Error.h"
 #include "core/base/Files.h"
+#include "core/data/BackupRunner.h"
 #include "core/data/Backups.h"
 #include "core/data/Database.h"
 #include "core/data/ParticipantStore.h"
@@ -10,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
+#include <QSignalSpy>
 #include <QTest>
 
 #include <sqlite3.h>
@@ -52,6 +54,20 @@ QStringList namesIn(const QString &folder)
     return QDir(folder).entryList(QDir::Files, QDir::Name);
 }
 
+/// Garbage over the first page of the participant table: the file still opens, reading the
+/// table fails. The last connection has closed, so everything is in the main file.
+void damageParticipantTable(TestDb &testDb)
+{
+    const int pageSize = testDb.column(QStringLiteral("pragma page_size")).constFirst().toInt();
+    const int root =
+        testDb.column(QStringLiteral("select rootpage from sqlite_master where name = 'Tab_CJ'")).constFirst().toInt();
+    QVERIFY(!QFile::exists(testDb.dbFile() + QStringLiteral("-wal")));
+    QFile f(testDb.dbFile());
+    QVERIFY(f.open(QIODevice::ReadWrite));
+    f.seek(qint64(root - 1) * pageSize);
+    f.write(QByteArray(pageSize, '\xA5'));
+}
+
 } // namespace
 
 class TestBackups final : public QObject
@@ -68,6 +84,11 @@ private slots:
     void restoreNewestUsable();
     void restoreWithoutUsableBackup_data();
     void restoreWithoutUsableBackup();
+    void restoreNeverOverwrites();
+    void damagedDatabaseNotBackedUp();
+    void runnerWorksInTheBackground();
+    void runnerFinishesAtExit();
+    void runnerReportsFailure();
 };
 
 // A backup runs on a worker thread while the program's connection holds a write transaction
@@ -305,6 +326,111 @@ void TestBackups::restoreWithoutUsableBackup()
     QCOMPARE(namesIn(QFileInfo(dbFile).absolutePath()), before);
     QCOMPARE(readAll(dbFile), QByteArray(8192, 'x'));
     QCOMPARE(readAll(dbFile + QStringLiteral("-wal")), QByteArray(100, 'w'));
+}
+
+// The name the damaged file is to take is taken by now: nothing is moved or overwritten.
+void TestBackups::restoreNeverOverwrites()
+{
+    TestDb testDb;
+    testDb.addParticipants({{QStringLiteral("13800000001")}});
+    const QString backup = Backups::backUp(testDb.dbFile());
+    const QString dbFile = testDb.dbFile();
+    writeFile(dbFile, QByteArray(8192, 'x'));
+    const QString damaged = Backups::damagedName(dbFile);
+    QVERIFY(damaged.startsWith(dbFile + QStringLiteral(".damaged-")));
+    QVERIFY(!QFile::exists(damaged));
+    writeFile(damaged, "another program's file");
+    const QStringList before = namesIn(QFileInfo(dbFile).absolutePath());
+    try {
+        Backups::restore(dbFile, backup, damaged);
+        QFAIL("restored over an existing file");
+    } catch (const WriteError &e) {
+        QVERIFY2(e.text().contains(Files::displayPath(damaged)), qPrintable(e.text()));
+    }
+    QCOMPARE(namesIn(QFileInfo(dbFile).absolutePath()), before);
+    QCOMPARE(readAll(dbFile), QByteArray(8192, 'x'));
+    QCOMPARE(readAll(damaged), QByteArray("another program's file"));
+    QCOMPARE(Backups::timeOf(backup).isValid(), true);
+    QCOMPARE(Backups::timeOf(dbFile).isValid(), false);
+}
+
+// A database that opens but is damaged gives no backup: the sound backups before it are all
+// kept, even when the rotation would have made room for a new one.
+void TestBackups::damagedDatabaseNotBackedUp()
+{
+    TestDb testDb;
+    testDb.addManyParticipants(2000);
+    const QString sound = Backups::backUp(testDb.dbFile());
+    damageParticipantTable(testDb);
+    try {
+        Backups::backUp(testDb.dbFile(), Backups::Limits{1, qint64(1) << 40});
+        QFAIL("backed up a damaged database");
+    } catch (const DatabaseError &e) {
+        QVERIFY2(e.text().contains(Files::displayPath(testDb.dbFile())), qPrintable(e.text()));
+        QVERIFY2(e.text().contains(QStringLiteral("已损坏")), qPrintable(e.text()));
+    }
+    QCOMPARE(namesIn(Backups::folderOf(testDb.dbFile())), QStringList{QFileInfo(sound).fileName()});
+}
+
+// The runner returns at once while the backup waits for a lock another program holds; the
+// requests made meanwhile merge into one more backup, taken after the first.
+void TestBackups::runnerWorksInTheBackground()
+{
+    TestDb testDb;
+    testDb.addParticipants({{QStringLiteral("13800000001")}});
+    sqlite3 *lock = nullptr;
+    QCOMPARE(sqlite3_open(QFile::encodeName(testDb.dbFile()).constData(), &lock), SQLITE_OK);
+    QCOMPARE(sqlite3_exec(lock, "pragma locking_mode = exclusive; begin exclusive; commit;", nullptr, nullptr, nullptr),
+             SQLITE_OK);
+
+    BackupRunner runner(testDb.dbFile());
+    QSignalSpy done(&runner, &BackupRunner::backedUp);
+    QSignalSpy failed(&runner, &BackupRunner::failed);
+    runner.start();
+    runner.start();
+    runner.start();
+    QVERIFY(runner.isBusy());
+    QVERIFY(Backups::list(testDb.dbFile()).isEmpty());
+    sqlite3_close(lock);
+
+    QTRY_COMPARE_WITH_TIMEOUT(done.size() + failed.size(), 2, 120000);
+    QCOMPARE(failed.size(), 0);
+    QVERIFY(!runner.isBusy());
+    const QStringList backups = Backups::list(testDb.dbFile());
+    QCOMPARE(backups.size(), 2);
+    QCOMPARE(done.at(0).at(0).toString(), backups.at(1));
+    QCOMPARE(done.at(1).at(0).toString(), backups.at(0));
+    QCOMPARE(phonesIn(backups.at(0)), QStringList{"13800000001"});
+}
+
+// Ending the runner waits for the backup under way and takes the one asked for after it: no
+// half-written file stays behind.
+void TestBackups::runnerFinishesAtExit()
+{
+    TestDb testDb;
+    testDb.addManyParticipants(20000);
+    {
+        BackupRunner runner(testDb.dbFile());
+        runner.start();
+        runner.start();
+    }
+    QCOMPARE(Backups::list(testDb.dbFile()).size(), 2);
+    QCOMPARE(namesIn(Backups::folderOf(testDb.dbFile())).size(), 2);
+    QCOMPARE(phonesIn(Backups::list(testDb.dbFile()).constFirst()).size(), 20000);
+}
+
+void TestBackups::runnerReportsFailure()
+{
+    TestDb testDb;
+    const QString folder = Backups::folderOf(testDb.dbFile());
+    writeFile(folder, "not a folder");
+    BackupRunner runner(testDb.dbFile());
+    QSignalSpy failed(&runner, &BackupRunner::failed);
+    runner.start();
+    QTRY_COMPARE(failed.size(), 1);
+    QVERIFY(!runner.isBusy());
+    const QString text = failed.at(0).at(0).toString();
+    QVERIFY2(text.contains(Files::displayPath(folder)), qPrintable(text));
 }
 
 QTEST_GUILESS_MAIN(TestBackups)

@@ -146,6 +146,8 @@ private slots:
     void exportToUnwritablePlace();
     void damagedRecordTables_data();
     void damagedRecordTables();
+    void repairOfRecordTables_data();
+    void repairOfRecordTables();
 };
 
 // A file of version 1 gains the record and keeps every participant, prize and drawn mark.
@@ -768,6 +770,124 @@ void TestDrawRecord::damagedRecordTables()
     // The participants are still usable for writing.
     ParticipantStore(db).save(1, {QStringLiteral("13800000001"), QStringLiteral("张三丰"), QString()});
     QCOMPARE(ParticipantStore(db).loadAll().constFirst().name, QStringLiteral("张三丰"));
+}
+
+void TestDrawRecord::repairOfRecordTables_data()
+{
+    QTest::addColumn<QString>("damage");    // SQL run by another program; "pages": garbage over the tables
+    QTest::addColumn<bool>("triggersKept"); // whether that program left the triggers in place
+    QTest::addColumn<bool>("repaired");
+    QTest::addColumn<QStringList>("moved"); // the tables moved aside, in order
+    const QStringList none;
+    const QStringList both{"draws", "draw_entries"};
+    QTest::newRow("sound") << "" << true << false << none;
+    QTest::newRow("a column of its own with a default")
+        << "alter table draws add column venue text not null default 'hall'" << true << false << none;
+    QTest::newRow("both dropped") << "drop table draw_entries; drop table draws" << true << true << none;
+    QTest::newRow("draws dropped") << "drop table draws" << true << true << QStringList{"draw_entries"};
+    QTest::newRow("entries dropped") << "drop table draw_entries" << true << true << QStringList{"draws"};
+    QTest::newRow("entries renamed") << "alter table draw_entries rename to old_entries" << false << true
+                                     << QStringList{"draws"};
+    QTest::newRow("a column missing") << "alter table draw_entries drop column reason" << false << true << both;
+    QTest::newRow("a column that must be filled")
+        << "create table keep as select * from draws; drop table draw_entries; drop table draws;"
+           " create table draws (id integer primary key, started text not null, finished text, venue text not null);"
+           " insert into draws select id, started, finished, 'hall' from keep; drop table keep"
+        << true << true << QStringList{"draws"};
+    QTest::newRow("pages overwritten") << "pages" << true << true << both;
+}
+
+// A record whose tables are missing or damaged is repaired without losing anything: what is
+// there of it is kept under new names, the fresh tables work, the participants and prizes are
+// as they were. A sound record is left alone.
+void TestDrawRecord::repairOfRecordTables()
+{
+    QFETCH(QString, damage);
+    QFETCH(bool, triggersKept);
+    QFETCH(bool, repaired);
+    QFETCH(QStringList, moved);
+    TestDb testDb;
+    testDb.addParticipants({{QStringLiteral("13800000001"), QStringLiteral("张三")},
+                            {QStringLiteral("13800000002"), QStringLiteral("李四")}});
+    testDb.addPrizes({{QStringLiteral("一等奖"), QStringLiteral("1"), QStringLiteral("1")}});
+    makeRecord(testDb.dbFile());
+    testDb.exec(QStringLiteral("update Tab_CJ set ZT = '1' where xh = 2"));
+    const QString participants = QStringLiteral("select xh || '|' || Tel || '|' || Name || '|' || coalesce(ZT, '-') "
+                                                "from Tab_CJ order by xh");
+    const QString prizes = QStringLiteral("select xh || '|' || name || '|' || quantity from Tab_Set order by xh");
+    const QStringList participantsBefore = testDb.column(participants);
+    const QStringList prizesBefore = testDb.column(prizes);
+    const std::map<QString, QString> rowsBefore = {
+        {QStringLiteral("draws"), testDb.column(QStringLiteral("select count(*) from draws")).constFirst()},
+        {QStringLiteral("draw_entries"),
+         testDb.column(QStringLiteral("select count(*) from draw_entries")).constFirst()},
+    };
+    if (damage == QLatin1String("pages")) {
+        const int pageSize = testDb.column(QStringLiteral("pragma page_size")).constFirst().toInt();
+        const QStringList roots = testDb.column(
+            QStringLiteral("select rootpage from sqlite_master where tbl_name in ('draws', 'draw_entries')"));
+        QFile f(testDb.dbFile());
+        QVERIFY(f.open(QIODevice::ReadWrite));
+        for (const QString &root : roots) {
+            f.seek(qint64(root.toInt() - 1) * pageSize);
+            f.write(QByteArray(pageSize, '\xA5'));
+        }
+    } else if (!damage.isEmpty()) {
+        if (triggersKept)
+            QCOMPARE(runForeign(testDb.dbFile(), damage), QString());
+        else
+            tamper(testDb.dbFile(), damage);
+    }
+    const QStringList triggersBefore =
+        testDb.column(QStringLiteral("select name from sqlite_master where type = 'trigger' order by name"));
+
+    Database db(testDb.dbFile());
+    const RecordRepair repair = DrawRecordStore(db).repairTables(at(22, 0, 0));
+    QCOMPARE(repair.repaired, repaired);
+    QStringList movedTables;
+    for (const MovedTable &table : repair.moved) {
+        movedTables << table.table;
+        QCOMPARE(table.movedTo, table.table + QStringLiteral("_damaged_20240501_220000"));
+        // Kept with every row, without the triggers that would keep anyone from reading it as they like.
+        if (damage != QLatin1String("pages"))
+            QCOMPARE(testDb.column(QStringLiteral("select count(*) from %1").arg(table.movedTo)).constFirst(),
+                     rowsBefore.at(table.table));
+        QCOMPARE(testDb.column(QStringLiteral("select count(*) from sqlite_master where type = 'trigger' and "
+                                              "tbl_name = '%1'")
+                                   .arg(table.movedTo)),
+                 QStringList{"0"});
+    }
+    QCOMPARE(movedTables, moved);
+    if (!repaired) {
+        QCOMPARE(testDb.column(QStringLiteral("select name from sqlite_master where type = 'trigger' order by name")),
+                 triggersBefore);
+        QCOMPARE(DrawRecordStore(db).entries(1).size(), 5);
+    } else {
+        QCOMPARE(DrawRecordStore(db).latestDraw(), std::nullopt);
+        if (damage != QLatin1String("pages"))
+            QCOMPARE(testDb.column(QStringLiteral("pragma integrity_check")), QStringList{"ok"});
+    }
+    QCOMPARE(testDb.column(participants), participantsBefore);
+    QCOMPARE(testDb.column(prizes), prizesBefore);
+
+    // The record works, append-only as ever.
+    DrawRecordStore record(db);
+    const qint64 draw = record.startDraw(at(22, 1, 0));
+    record.appendWins(draw, {win(1, 1, QStringLiteral("13800000001"), QStringLiteral("张三"))}, at(22, 2, 0));
+    QVERIFY(record.check(draw).intact);
+    QVERIFY(!runForeign(testDb.dbFile(), QStringLiteral("update draw_entries set phone = '1'")).isEmpty());
+    QVERIFY(!runForeign(testDb.dbFile(), QStringLiteral("delete from draws")).isEmpty());
+    QCOMPARE(record.repairTables(at(22, 3, 0)).repaired, false);
+
+    // Damaged again within the same second: the names taken are not reused.
+    QCOMPARE(runForeign(testDb.dbFile(), QStringLiteral("drop table draw_entries")), QString());
+    const RecordRepair again = record.repairTables(at(22, 0, 0));
+    QCOMPARE(again.moved.size(), 1);
+    QCOMPARE(again.moved.constFirst().movedTo, moved.contains(QLatin1String("draws"))
+                                                   ? QStringLiteral("draws_damaged_20240501_220000_2")
+                                                   : QStringLiteral("draws_damaged_20240501_220000"));
+    QCOMPARE(testDb.column(QStringLiteral("select count(*) from %1").arg(again.moved.constFirst().movedTo)),
+             QStringList{repaired ? "1" : "3"});
 }
 
 QTEST_GUILESS_MAIN(TestDrawRecord)

@@ -34,6 +34,9 @@ public:
     }
     /// SQLite's result code (SQLITE_BUSY …), 0 for a failure the program itself found.
     int resultCode() const noexcept { return m_resultCode; }
+    /// SQLite's primary result code (SQLITE_CORRUPT for any kind of corruption), or 0: tells a
+    /// damaged file from a missing or locked one.
+    int primaryCode() const noexcept { return m_resultCode & 0xff; }
     /// SQLite's own English text ("database is locked"); empty when there is none.
     const QString &engineText() const noexcept { return m_engineText; }
 

@@ -101,6 +101,15 @@ bool isUsable(const QString &file)
                          .arg(Files::displayPath(folder), why));
 }
 
+/// The names of the database's backups: `<name>-<yyyyMMdd-HHmmss-zzz>.<suffix>`.
+QRegularExpression namePattern(const QString &databaseFile)
+{
+    const QFileInfo database(databaseFile);
+    return QRegularExpression(QStringLiteral("^%1-\\d{8}-\\d{6}-\\d{3}\\.%2$")
+                                  .arg(QRegularExpression::escape(database.completeBaseName()),
+                                       QRegularExpression::escape(database.suffix())));
+}
+
 void prune(const QString &databaseFile, const Backups::Limits &limits)
 {
     const QStringList backups = Backups::list(databaseFile);
@@ -125,10 +134,7 @@ QString folderOf(const QString &databaseFile)
 
 QStringList list(const QString &databaseFile)
 {
-    const QFileInfo database(databaseFile);
-    const QRegularExpression pattern(QStringLiteral("^%1-\\d{8}-\\d{6}-\\d{3}\\.%2$")
-                                         .arg(QRegularExpression::escape(database.completeBaseName()),
-                                              QRegularExpression::escape(database.suffix())));
+    const QRegularExpression pattern = namePattern(databaseFile);
     const QDir folder(folderOf(databaseFile));
     QStringList backups;
     // The names differ only in their fixed-width time, so name order is time order.
@@ -137,6 +143,13 @@ QStringList list(const QString &databaseFile)
             backups.append(folder.filePath(name));
     }
     return backups;
+}
+
+QDateTime timeOf(const QString &backupFile)
+{
+    const QRegularExpressionMatch match =
+        QRegularExpression(QStringLiteral("-(\\d{8}-\\d{6}-\\d{3})\\.[^.]*$")).match(QFileInfo(backupFile).fileName());
+    return match.hasMatch() ? QDateTime::fromString(match.captured(1), QLatin1String(StampFormat)) : QDateTime();
 }
 
 QString backUp(const QString &databaseFile, const Limits &limits)
@@ -161,6 +174,7 @@ QString backUp(const QString &databaseFile, const Limits &limits)
     const QString part = target + QStringLiteral(".part");
     QFile::remove(part);
     QString failure;
+    QString damage;
     {
         Connection copy(part, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX);
         int rc = copy.isOpen() ? SQLITE_OK : SQLITE_CANTOPEN;
@@ -182,8 +196,22 @@ QString backUp(const QString &databaseFile, const Limits &limits)
         // A backup is a file on its own, without a write-ahead log beside it.
         if (rc == SQLITE_DONE)
             rc = sqlite3_exec(copy.handle(), Sql::JournalModeDelete, nullptr, nullptr, nullptr);
-        if (rc != SQLITE_OK)
+        if (rc != SQLITE_OK) {
             failure = copy.message();
+        } else {
+            // The pages are copied as they are: a damaged database gives a damaged copy.
+            const std::optional<QStringList> problems = column(copy.handle(), Sql::QuickCheck);
+            if (problems != QStringList{QStringLiteral("ok")})
+                damage = problems && !problems->isEmpty() ? problems->constFirst() : copy.message();
+        }
+    }
+    if (!damage.isEmpty()) {
+        QFile::remove(part);
+        throw DatabaseError(
+            QStringLiteral("数据库文件“%1”已损坏（SQLite 检查发现：%2），所以这次没有建立备份，以免挤掉文件夹“%3”中"
+                           "以前完好的备份。请退出并重新启动本程序，按提示用备份恢复，或把这个文件交给技术人员检查。")
+                .arg(Files::displayPath(databaseFile), damage, Files::displayPath(folder)),
+            SQLITE_CORRUPT);
     }
     if (!failure.isEmpty()) {
         QFile::remove(part);
@@ -198,18 +226,30 @@ QString backUp(const QString &databaseFile, const Limits &limits)
     return target;
 }
 
+QString newestUsable(const QString &databaseFile)
+{
+    for (const QString &candidate : list(databaseFile)) {
+        if (isUsable(candidate))
+            return candidate;
+    }
+    return {};
+}
+
+QString damagedName(const QString &databaseFile)
+{
+    return freshName([&](const QString &stamp) { return databaseFile + QStringLiteral(".damaged-") + stamp; });
+}
+
 QString restoreNewest(const QString &databaseFile)
 {
-    QString chosen;
-    for (const QString &candidate : list(databaseFile)) {
-        if (isUsable(candidate)) {
-            chosen = candidate;
-            break;
-        }
-    }
-    if (chosen.isEmpty())
-        return {};
+    const QString chosen = newestUsable(databaseFile);
+    if (!chosen.isEmpty())
+        restore(databaseFile, chosen, damagedName(databaseFile));
+    return chosen;
+}
 
+void restore(const QString &databaseFile, const QString &chosen, const QString &aside)
+{
     const QString folder = QFileInfo(databaseFile).absolutePath();
     // The copy is made first, beside the database, so that the damaged file is moved only once
     // its replacement is complete.
@@ -219,8 +259,6 @@ QString restoreNewest(const QString &databaseFile)
         QFile::remove(incoming);
         throwCannotRestore(folder, QStringLiteral("无法复制备份“%1”").arg(Files::displayPath(chosen)));
     }
-    const QString aside =
-        freshName([&](const QString &stamp) { return databaseFile + QStringLiteral(".damaged-") + stamp; });
     // The log first: a damaged file's -wal left beside the restored one would be applied to it.
     QList<std::pair<QString, QString>> moved;
     for (const QString &suffix : {QStringLiteral("-wal"), QStringLiteral("-shm"), QString()}) {
@@ -242,7 +280,6 @@ QString restoreNewest(const QString &databaseFile)
         QFile::remove(incoming);
         throwCannotRestore(folder, QStringLiteral("无法把备份放到“%1”").arg(Files::displayPath(databaseFile)));
     }
-    return chosen;
 }
 
 } // namespace Backups

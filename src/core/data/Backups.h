@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
@@ -24,19 +25,35 @@ QString folderOf(const QString &databaseFile);
 /// The database's backups, newest first (by the time in their names).
 QStringList list(const QString &databaseFile);
 
+/// The time a backup was taken, read from its name; invalid for a name that is not a backup's.
+QDateTime timeOf(const QString &backupFile);
+
 /// Takes an online backup of the database (SQLite's backup API: a consistent copy of the last
 /// commit, whatever other connections are writing) into a new file in folderOf(), then deletes
 /// the oldest backups beyond @p limits. Returns the new backup's path. A half-written backup
-/// never bears a backup's name. Throws DatabaseError when the database cannot be read and
-/// WriteError when the backup cannot be written, both naming the folder.
+/// never bears a backup's name. A copy that fails SQLite's quick check is deleted again, so that
+/// a damaged database never pushes the sound backups out of the folder. Throws DatabaseError
+/// when the database cannot be read or is damaged and WriteError when the backup cannot be
+/// written, both naming the folder.
 QString backUp(const QString &databaseFile, const Limits &limits = {});
 
-/// For a database that cannot be opened (damaged, truncated, not a database): finds the newest
-/// backup that opens, passes SQLite's integrity check and holds the participant table, moves the damaged file and its
-/// -wal and -shm aside under a new name beside it (`CJ.mdb.damaged-<yyyyMMdd-HHmmss-zzz>`, never overwriting anything)
-/// and puts a copy of that backup in its place. Every connection to the database must be closed. Returns the backup
-/// used; when none is usable, nothing is moved and the result is empty. Throws WriteError naming the folder when the
-/// files cannot be moved or copied; the database's files are then as they were.
+/// The newest backup that opens, passes SQLite's integrity check and holds the participant
+/// table; empty when there is none.
+QString newestUsable(const QString &databaseFile);
+
+/// A name beside the database that no file has yet, for moving a damaged file aside:
+/// `CJ.mdb.damaged-<yyyyMMdd-HHmmss-zzz>`.
+QString damagedName(const QString &databaseFile);
+
+/// For a database that cannot be used (damaged, truncated, not a database): moves the damaged
+/// file and its -wal and -shm aside to @p damagedFile (and its -wal, -shm), never overwriting
+/// anything, and puts a copy of @p backup in its place. Every connection to the database must
+/// be closed. Throws WriteError naming the folder when the files cannot be moved or copied; the
+/// database's files are then as they were.
+void restore(const QString &databaseFile, const QString &backup, const QString &damagedFile);
+
+/// restore() with newestUsable() and a damagedName(). Returns the backup used; when none is
+/// usable, nothing is moved and the result is empty.
 QString restoreNewest(const QString &databaseFile);
 
 } // namespace Backups

@@ -3,7 +3,6 @@
 #include "core/base/Error.h"
 #include "core/base/Files.h"
 #include "core/base/Text.h"
-#include "core/data/Backups.h"
 #include "core/data/Database.h"
 #include "core/data/Sql.h"
 #include "core/spreadsheet/CsvWriter.h"
@@ -12,6 +11,7 @@
 
 #include <array>
 #include <cstdlib>
+#include <sqlite3.h>
 
 namespace {
 
@@ -32,6 +32,21 @@ QString storable(const QString &text)
 QString displayFile(const Database &db)
 {
     return Files::displayPath(db.fileName());
+}
+
+/// A name as SQL text: identifiers cannot be bound, so each one is quoted, inner quotes doubled.
+QString quoted(const QString &name)
+{
+    return u'"' + QString(name).replace(u'"', QStringLiteral("\"\"")) + u'"';
+}
+
+template <typename Columns> bool contains(const Columns &columns, const QString &name)
+{
+    for (const char *column : columns) {
+        if (name == QLatin1String(column))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -59,20 +74,19 @@ QString DrawRecordStore::defaultVoidReason()
 
 template <typename Work> auto DrawRecordStore::guarded(Work &&work) -> decltype(work())
 {
+    // A failure of the database itself already says what happened, to which file, and what to do;
+    // it is prefixed with what was being done.
     try {
         if (recordTablesPresent())
             return work();
     } catch (const DatabaseError &e) {
-        throw DatabaseError(
-            QStringLiteral("读写数据库文件“%1”中的抽奖记录时出错：%2。请关闭其他正在使用这个文件的程序后重试；"
-                           "如果仍然出错，请把这个文件交给技术人员检查。")
-                .arg(displayFile(m_db), e.text()));
+        throw DatabaseError(QStringLiteral("读写抽奖记录时出错：") + e.text(), e.resultCode(), e.engineText());
     }
     throw DatabaseError(
         QStringLiteral("数据库文件“%1”中的抽奖记录（表 draws、draw_entries）缺失或已损坏，无法读写抽奖记录。"
-                       "参与人员和奖项不受影响，可以照常使用；请把这个文件交给技术人员检查，或从文件夹"
-                       "“%2”中的备份恢复。")
-            .arg(displayFile(m_db), Files::displayPath(Backups::folderOf(m_db.fileName()))));
+                       "参与人员和奖项不受影响，可以照常使用；请退出并重新启动本程序，它会把损坏的表改名保留，"
+                       "重新建立抽奖记录。")
+            .arg(displayFile(m_db)));
 }
 
 bool DrawRecordStore::recordTablesPresent()
@@ -90,6 +104,105 @@ bool DrawRecordStore::recordTablesPresent()
         return true;
     };
     return hasColumns(QStringLiteral("draws"), DrawColumns) && hasColumns(QStringLiteral("draw_entries"), EntryColumns);
+}
+
+bool DrawRecordStore::tableExists(const QString &table)
+{
+    Statement exists(m_db, Sql::TableExists);
+    exists.bindAll(table);
+    return exists.next() && exists.integer(0) > 0;
+}
+
+template <typename Columns> bool DrawRecordStore::tableSound(const QString &table, const Columns &wanted)
+{
+    if (!tableExists(table))
+        return false;
+    QStringList names;
+    {
+        Statement columns(m_db, Sql::TableColumnRules);
+        columns.bindAll(table);
+        while (columns.next()) {
+            const QString name = columns.text(0).toLower();
+            // A column of its own that must be filled makes every insert of the record fail.
+            if (columns.integer(1) != 0 && !contains(wanted, name))
+                return false;
+            names.append(name);
+        }
+    }
+    for (const char *column : wanted) {
+        if (!names.contains(QLatin1String(column)))
+            return false;
+    }
+    try {
+        QStringList problems;
+        Statement check(m_db, Sql::TableQuickCheck);
+        check.bindAll(table);
+        while (check.next())
+            problems.append(check.text(0));
+        return problems == QStringList{QStringLiteral("ok")};
+    } catch (const DatabaseError &e) {
+        if (e.primaryCode() == SQLITE_CORRUPT || e.primaryCode() == SQLITE_NOTADB)
+            return false;
+        throw;
+    }
+}
+
+QString DrawRecordStore::unusedName(const QString &wanted)
+{
+    QString name = wanted;
+    for (int n = 2;; ++n) {
+        Statement taken(m_db, Sql::SchemaNameTaken);
+        taken.bindAll(name);
+        if (!taken.next() || taken.integer(0) == 0)
+            return name;
+        name = wanted + QStringLiteral("_%1").arg(n);
+    }
+}
+
+RecordRepair DrawRecordStore::repairTables(const QDateTime &now)
+{
+    const QStringList tables = {QStringLiteral("draws"), QStringLiteral("draw_entries")};
+    try {
+        if (tableSound(tables.at(0), DrawColumns) && tableSound(tables.at(1), EntryColumns))
+            return {};
+        Transaction transaction(m_db);
+        QStringList present;
+        for (const QString &table : tables) {
+            if (tableExists(table))
+                present.append(table);
+        }
+        // The triggers go first: they keep the moved rows from being changed, and the fresh tables'
+        // triggers take their names. A renamed table's triggers would follow it under the new name.
+        for (const QString &table : std::as_const(present)) {
+            QStringList triggers;
+            {
+                Statement list(m_db, Sql::TableTriggers);
+                list.bindAll(table);
+                while (list.next())
+                    triggers.append(list.text(0));
+            }
+            for (const QString &trigger : std::as_const(triggers))
+                m_db.execute(QString::fromUtf8(Sql::DropTrigger).arg(quoted(trigger)).toUtf8().constData());
+        }
+        RecordRepair repair;
+        repair.repaired = true;
+        const QString stamp = now.toString(QStringLiteral("yyyyMMdd_HHmmss"));
+        for (const QString &table : std::as_const(present)) {
+            const QString movedTo = unusedName(table + QStringLiteral("_damaged_") + stamp);
+            m_db.execute(QString::fromUtf8(Sql::RenameTable).arg(quoted(table), quoted(movedTo)).toUtf8().constData());
+            repair.moved.append({table, movedTo});
+        }
+        m_db.execute(Sql::DrawRecordTables);
+        transaction.commit();
+        return repair;
+    } catch (const DatabaseError &e) {
+        throw DatabaseError(
+            QStringLiteral("数据库文件“%1”中的抽奖记录（表 draws、draw_entries）缺失或已损坏，修复没有成功：%2。"
+                           "参与人员和奖项不受影响；请关闭其他正在使用这个文件的程序后重新启动本程序，"
+                           "或把这个文件交给技术人员检查。")
+                .arg(displayFile(m_db), e.text()),
+            e.primaryCode());
+    }
 }
 
 DrawInfo DrawRecordStore::requireDraw(qint64 drawId)

@@ -32,6 +32,20 @@ struct DrawInfo
     QString finished;
 };
 
+/// A record table that DrawRecordStore::repairTables() moved aside, and the name it has now.
+struct MovedTable
+{
+    QString table;   ///< "draws" or "draw_entries"
+    QString movedTo; ///< "draws_damaged_20240501_201503"
+};
+
+/// What DrawRecordStore::repairTables() did.
+struct RecordRepair
+{
+    bool repaired = false;   ///< false when the record was sound and nothing was changed
+    QList<MovedTable> moved; ///< the tables kept under new names, none when both were missing
+};
+
 /// The draw record (tables draws and draw_entries): who won which prize, kept in the database
 /// as the draw goes, so that it survives a crash. The record is append-only: a win whose winner
 /// is absent is voided by a void entry appended after it, and the win's own row only gets its
@@ -39,13 +53,25 @@ struct DrawInfo
 /// a deleted or an inserted row is found by check(); docs/draw-record.md describes the format.
 ///
 /// When the record tables are missing or damaged (a file marked version 2 without them),
-/// every function throws DatabaseError saying so; the participants and prizes stay usable.
+/// every function throws DatabaseError saying so; the participants and prizes stay usable, and
+/// repairTables() makes the record usable again.
 /// Other database failures throw DatabaseError naming the file. Refusals (a draw that does not
 /// exist or is finished, a seq that is no win) throw Error.
 class DrawRecordStore final
 {
 public:
     explicit DrawRecordStore(Database &db);
+
+    /// Makes the record usable again when a table of it is missing or damaged: absent, without a
+    /// column the record writes, with a column of its own that must hold a value the record does
+    /// not write, or failing SQLite's quick check (a file from elsewhere, or edited by hand). Both
+    /// tables go together, as a draw means nothing without its entries: each one there is
+    /// renamed to "<table>_damaged_<yyyyMMdd_HHmmss of now>" (a suffix _2, _3 … when that name is
+    /// taken) with its rows, without its triggers, so that anyone can still read it; then both
+    /// are created afresh, in the same transaction. The participants and prizes are not touched.
+    /// A sound record is left as it is. Throws DatabaseError naming the file when the repair
+    /// fails; the file is then as it was.
+    RecordRepair repairTables(const QDateTime &now);
 
     /// Opens a new draw and returns its id.
     qint64 startDraw(const QDateTime &now);
@@ -87,6 +113,9 @@ public:
 private:
     template <typename Work> auto guarded(Work &&work) -> decltype(work());
     bool recordTablesPresent();
+    bool tableExists(const QString &table);
+    template <typename Columns> bool tableSound(const QString &table, const Columns &wanted);
+    QString unusedName(const QString &wanted);
     DrawInfo requireDraw(qint64 drawId);
     DrawInfo requireOpenDraw(qint64 drawId);
     void insert(const RecordEntry &entry);

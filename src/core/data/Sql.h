@@ -1,5 +1,8 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
+
 /// Every SQL text the program runs, in one place. Values are always bound ('?'), never pasted
 /// into the text, so a quote inside a phone number or a name can never change a statement.
 /// Names match without regard to case, as the database does. The tables and columns are
@@ -19,10 +22,11 @@ create table if not exists Tab_Set (xh integer, name text, quantity text, rs tex
 create index if not exists Tab_Set_xh on Tab_Set(xh);
 pragma user_version = 1;
 )";
-/// Version 2: the draw record, one row per draw and one per entry of a draw's chain
-/// (docs/draw-record.md). The triggers keep the record append-only: an entry's fields never
-/// change, and only a win not voided yet may be marked voided.
-inline constexpr char MigrateTo2[] = R"(
+/// The draw record, one row per draw and one per entry of a draw's chain (docs/draw-record.md).
+/// The triggers keep the record append-only: an entry's fields never change, and only a win not
+/// voided yet may be marked voided. Migration 2 creates them, and so does the repair of a record
+/// found missing or damaged (DrawRecordStore::repairTables()).
+inline constexpr char DrawRecordTables[] = R"(
 create table draws (id integer primary key, started text not null, finished text);
 create table draw_entries (
   draw_id integer not null references draws(id),
@@ -53,8 +57,25 @@ create trigger draws_fixed before update of id, started on draws
   begin select raise(abort, '抽奖记录的场次不能修改'); end;
 create trigger draws_kept before delete on draws
   begin select raise(abort, '抽奖记录不能删除'); end;
-pragma user_version = 2;
 )";
+
+namespace Detail {
+/// Two texts as one, at compile time, so that a migration and a repair share one DDL text.
+template <std::size_t N, std::size_t M>
+constexpr std::array<char, N + M - 1> joined(const char (&a)[N], const char (&b)[M])
+{
+    std::array<char, N + M - 1> out{};
+    for (std::size_t i = 0; i + 1 < N; ++i)
+        out[i] = a[i];
+    for (std::size_t i = 0; i < M; ++i)
+        out[N - 1 + i] = b[i];
+    return out;
+}
+inline constexpr auto MigrateTo2Text = joined(DrawRecordTables, "pragma user_version = 2;\n");
+} // namespace Detail
+
+/// Version 2: the draw record.
+inline constexpr const char *MigrateTo2 = Detail::MigrateTo2Text.data();
 
 // --- Connection settings ---------------------------------------------------------------------
 /// The level at which commits reach the disk: 0 off, 1 normal, 2 full, 3 extra.
@@ -70,6 +91,9 @@ inline constexpr char IntegrityCheck[] = "pragma integrity_check";
 /// 1 for a database of this program (an empty file is a database too).
 inline constexpr char HasParticipantTable[] =
     "select count(*) from sqlite_master where type = 'table' and name = 'Tab_CJ'";
+/// The quicker form of the integrity check (no index contents compared with their tables), for
+/// every start: one row "ok", otherwise what is wrong (it stops after three problems).
+inline constexpr char QuickCheck[] = "pragma quick_check(3)";
 
 // --- Participants (Tab_CJ) -------------------------------------------------------------------
 inline constexpr char LoadParticipants[] = "select Tel, Name, Comment from Tab_CJ order by xh";
@@ -114,6 +138,21 @@ inline constexpr char MarkDrawn[] = "update Tab_CJ set ZT = '1' where Tel = ?";
 // --- The draw record (draws, draw_entries) ---------------------------------------------------
 /// The names of a table's columns, to tell a record table that is missing or damaged.
 inline constexpr char TableColumns[] = "select name from pragma_table_info(?)";
+/// Whether the table exists, for the repair of the record's tables.
+inline constexpr char TableExists[] =
+    "select count(*) from sqlite_master where type = 'table' and name = ? collate nocase";
+/// A table's columns with whether they must hold a value that the program would not write.
+inline constexpr char TableColumnRules[] = "select name, \"notnull\" and dflt_value is null from pragma_table_info(?)";
+/// The quick check of one table and its indexes: one row "ok" when sound.
+inline constexpr char TableQuickCheck[] = "select * from pragma_quick_check(?)";
+/// Whether any schema object (table, index, trigger, view) already has the name.
+inline constexpr char SchemaNameTaken[] = "select count(*) from sqlite_master where name = ? collate nocase";
+inline constexpr char TableTriggers[] =
+    "select name from sqlite_master where type = 'trigger' and tbl_name = ? collate nocase";
+/// Names cannot be bound: %1 and %2 are quoted identifiers, the record's own table names and
+/// names the program makes from the time or reads from the schema (DrawRecordStore::repairTables()).
+inline constexpr char DropTrigger[] = "drop trigger %1";
+inline constexpr char RenameTable[] = "alter table %1 rename to %2";
 inline constexpr char StartDraw[] = "insert into draws(started) values(?) returning id";
 inline constexpr char LatestDraw[] = "select id, started, finished from draws order by id desc limit 1";
 inline constexpr char DrawById[] = "select id, started, finished from draws where id = ?";

@@ -1,6 +1,8 @@
 #include "gui/app/MainWindow.h"
 
+#include "core/base/Files.h"
 #include "core/data/AppPaths.h"
+#include "core/data/BackupRunner.h"
 #include "core/data/Database.h"
 #include "core/data/ParticipantStore.h"
 #include "core/data/PrizeStore.h"
@@ -15,12 +17,16 @@
 #include "gui/ui/GridView.h"
 
 #include <QAction>
+#include <QDateTime>
 #include <QDir>
 #include <QGuiApplication>
+#include <QLabel>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTabWidget>
+#include <QTimer>
 
 namespace {
 
@@ -56,6 +62,8 @@ MainWindow::MainWindow(Database &db, QWidget *parent)
     , m_prizes(new PrizesPage(db))
     , m_results(new ResultsPage(db))
     , m_help(new QPlainTextEdit)
+    , m_backupStatus(new QLabel)
+    , m_backups(new BackupRunner(db.fileName(), {}, this))
 {
     setObjectName(QStringLiteral("mainWindow"));
     setWindowTitle(QStringLiteral("Kestrano抽奖软件"));
@@ -88,6 +96,23 @@ MainWindow::MainWindow(Database &db, QWidget *parent)
     m_pages->addTab(m_help, QStringLiteral("帮助"));
     setCentralWidget(m_pages);
     buildMenu();
+
+    // The backups' outcome stays in the status bar until the next one: seen when the operator
+    // looks, never in the way of a draw.
+    m_backupStatus->setObjectName(QStringLiteral("backupStatus"));
+    m_backupStatus->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    statusBar()->addWidget(m_backupStatus, 1);
+    connect(m_backups, &BackupRunner::backedUp, this, [this](const QString &file) {
+        showBackupStatus(QStringLiteral("%1 已备份数据库到“%2”。")
+                             .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), Files::displayPath(file)),
+                         false);
+    });
+    connect(m_backups, &BackupRunner::failed, this, [this](const QString &text) {
+        qWarning("Backup failed: %s", qUtf8Printable(text));
+        showBackupStatus(QStringLiteral("%1 数据库备份失败：%2")
+                             .arg(QTime::currentTime().toString(QStringLiteral("HH:mm:ss")), text),
+                         true);
+    });
 
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     resize(qMin(1288, screen.width()), qMin(778, screen.height()));
@@ -135,6 +160,24 @@ void MainWindow::buildMenu()
         "QMenuBar::item:selected { background: #ffd767; }"));
 }
 
+void MainWindow::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    // The start's backup, once the window is up: a large file must not hold up its first paint.
+    if (!m_shownBefore) {
+        m_shownBefore = true;
+        QTimer::singleShot(0, m_backups, &BackupRunner::start);
+    }
+}
+
+void MainWindow::showBackupStatus(const QString &text, bool failed)
+{
+    m_backupStatus->setText(text);
+    m_backupStatus->setAccessibleName(text);
+    m_backupStatus->setToolTip(text);
+    m_backupStatus->setStyleSheet(failed ? QStringLiteral("color: #c00000;") : QString());
+}
+
 void MainWindow::closeEvent(QCloseEvent *event)
 {
     // Every way out (退出, the window's close button) saves what was typed last before the
@@ -170,6 +213,8 @@ void MainWindow::startDraw()
             return;
         screen.exec();
     }
+    // The draw's marks and record, backed up while the results are looked at.
+    m_backups->start();
     m_pages->setCurrentWidget(m_results);
     m_results->showLatestDraw();
 }

@@ -2,10 +2,12 @@
 
 #include <QMainWindow>
 
+class BackupRunner;
 class Database;
 class ParticipantsPage;
 class PrizesPage;
 class QAction;
+class QLabel;
 class QPlainTextEdit;
 class QTabWidget;
 class ResultsPage;
@@ -15,6 +17,10 @@ class ResultsPage;
 /// database cannot be read), destroying it purges incomplete rows. Every command that reads
 /// the tables (the menu's, and the pages' import, export and delete) first ends an edit still
 /// open in any grid, so that what was typed is saved and read.
+///
+/// The database is backed up on a worker thread once the window is first shown and whenever the
+/// draw screen closes; the status bar says when the last backup was taken or why it failed,
+/// without interrupting anything. Destroying the window waits for a backup under way.
 class MainWindow final : public QMainWindow
 {
     Q_OBJECT
@@ -33,9 +39,11 @@ public:
 
 protected:
     void closeEvent(QCloseEvent *event) override;
+    void showEvent(QShowEvent *event) override;
 
 private:
     void buildMenu();
+    void showBackupStatus(const QString &text, bool failed);
 
     Database &m_db;
     QTabWidget *m_pages;
@@ -43,4 +51,7 @@ private:
     PrizesPage *m_prizes;
     ResultsPage *m_results;
     QPlainTextEdit *m_help;
+    QLabel *m_backupStatus;
+    BackupRunner *m_backups;
+    bool m_shownBefore = false;
 };
