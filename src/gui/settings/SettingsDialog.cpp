@@ -154,7 +154,7 @@ void SettingsDialog::load()
 
 void SettingsDialog::browse(QLineEdit *field)
 {
-    const QString file = Dialogs::instance().openFileName(this, {});
+    const QString file = Dialogs::openFileIn(this, Dialogs::Folder::Media, {});
     if (!file.isEmpty())
         field->setText(file);
 }
