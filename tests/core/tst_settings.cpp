@@ -22,6 +22,7 @@ private slots:
     void writeKeepsOtherLines();
     void writeCreatesFileAndSection();
     void settingsUnderTheirKeys();
+    void foldersRememberedApart();
     void gbkWrittenByAnotherProgram();
     void fileEncodings_data();
     void fileEncodings();
@@ -134,7 +135,8 @@ void TestSettings::writeCreatesFileAndSection()
     QCOMPARE(bytes(), expected);
 }
 
-// The four settings under the names earlier versions and the Windows program use.
+// The four settings under the names earlier versions and the Windows program use, then the
+// two this version adds (which those versions leave alone).
 void TestSettings::settingsUnderTheirKeys()
 {
     Settings settings;
@@ -142,9 +144,12 @@ void TestSettings::settingsUnderTheirKeys()
     settings.drawMusic = QStringLiteral("抽奖.wav");
     settings.winMusic = QString();
     settings.speed = QString::number(37);
+    settings.drawScreen = QStringLiteral("HDMI-1");
+    settings.hideDigitsAtReveal = QStringLiteral("1");
     settings.save(path());
     QByteArray expected;
-    QVERIFY(Gbk::encode(QStringLiteral("[System]\r\nPicture= 背景.jpg \r\nCJMusic=抽奖.wav\r\nZJMusic=\r\nSD=37\r\n"),
+    QVERIFY(Gbk::encode(QStringLiteral("[System]\r\nPicture= 背景.jpg \r\nCJMusic=抽奖.wav\r\nZJMusic=\r\nSD=37\r\n"
+                                       "Screen=HDMI-1\r\nHideDigits=1\r\n"),
                         &expected));
     QCOMPARE(bytes(), expected);
     const Settings loaded = Settings::load(path());
@@ -152,6 +157,31 @@ void TestSettings::settingsUnderTheirKeys()
     QCOMPARE(loaded.drawMusic, settings.drawMusic);
     QCOMPARE(loaded.winMusic, QString());
     QCOMPARE(loaded.speed, QStringLiteral("37"));
+    QCOMPARE(loaded.drawScreen, QStringLiteral("HDMI-1"));
+    QCOMPARE(loaded.hideDigitsAtReveal, QStringLiteral("1"));
+}
+
+// The folders the file dialogs come back to: each under its own key, and kept when the
+// settings dialog saves its values.
+void TestSettings::foldersRememberedApart()
+{
+    writeGbk(QStringLiteral("[System]\r\nPicture=a.jpg\r\nSD=5\r\n"));
+    const QString sheets = m_dir->path() + QStringLiteral("/名单");
+    const QString media = m_dir->path() + QStringLiteral("/音乐");
+    Settings::rememberFolder(path(), sheets + QStringLiteral("/参选人.xls"), false);
+    Settings::rememberFolder(path(), media + QStringLiteral("/开场.wav"), true);
+    Settings settings = Settings::load(path());
+    QCOMPARE(settings.sheetFolder, sheets);
+    QCOMPARE(settings.mediaFolder, media);
+
+    settings.backgroundPicture = QStringLiteral("b.jpg");
+    settings.sheetFolder.clear();
+    settings.mediaFolder.clear();
+    settings.save(path());
+    const Settings saved = Settings::load(path());
+    QCOMPARE(saved.backgroundPicture, QStringLiteral("b.jpg"));
+    QCOMPARE(saved.sheetFolder, sheets);
+    QCOMPARE(saved.mediaFolder, media);
 }
 
 void TestSettings::gbkWrittenByAnotherProgram()

@@ -1,5 +1,6 @@
-// The settings dialog: loading the four settings, browsing, confirming and cancelling by
-// mouse and keyboard, the write failure, and opening it from the main window.
+// The settings dialog: loading the settings, the choice of the draw's screen and of hidden
+// digits, browsing from the folder last used, confirming and cancelling by mouse and
+// keyboard, the write failure, and opening it from the main window.
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
 #include "core/base/Gbk.h"
@@ -7,8 +8,11 @@
 #include "gui/app/MainWindow.h"
 #include "gui/settings/SettingsDialog.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
@@ -66,10 +70,34 @@ QScrollBar *speedBar(const SettingsDialog &d)
     return control<QScrollBar>(d, "speedBar");
 }
 
+QComboBox *screenCombo(const SettingsDialog &d)
+{
+    return control<QComboBox>(d, "screenCombo");
+}
+
+QCheckBox *hideDigitsCheck(const SettingsDialog &d)
+{
+    return control<QCheckBox>(d, "hideDigitsCheck");
+}
+
 QPushButton *button(const SettingsDialog &d, const char *name)
 {
     return control<QPushButton>(d, name);
 }
+
+QStringList items(const QComboBox *combo)
+{
+    QStringList out;
+    for (int i = 0; i < combo->count(); ++i)
+        out << combo->itemText(i);
+    return out;
+}
+
+/// Two screens as a laptop with a projector has them; a virtual display has one only.
+const QList<ScreenInfo> LaptopAndProjector{{QStringLiteral("eDP-1"), QRect(0, 0, 1280, 800), true},
+                                           {QStringLiteral("HDMI-1"), QRect(1280, 0, 1920, 1080), false}};
+const QStringList LaptopAndProjectorItems{QStringLiteral("主显示器"), QStringLiteral("eDP-1 (1280×800)"),
+                                          QStringLiteral("HDMI-1 (1920×1080)")};
 
 } // namespace
 
@@ -80,7 +108,9 @@ class TestSettingsDialog final : public QObject
 private slots:
     void loads_data();
     void loads();
-    void confirmWritesAllFourUntrimmed();
+    void confirmWritesAllUntrimmed();
+    void screenAndHiddenDigits_data();
+    void screenAndHiddenDigits();
     void keys_data();
     void keys();
     void closingWithoutWriting_data();
@@ -139,7 +169,7 @@ void TestSettingsDialog::loads()
     }
 }
 
-void TestSettingsDialog::confirmWritesAllFourUntrimmed()
+void TestSettingsDialog::confirmWritesAllUntrimmed()
 {
     TestDb testDb;
     writeSettings(testDb, QStringLiteral("[Other]\r\nPicture=keep\r\n[System]\r\nSD=150\r\nLang=zh\r\n"));
@@ -152,7 +182,8 @@ void TestSettingsDialog::confirmWritesAllFourUntrimmed()
     QCOMPARE(dialog.result(), int(QDialog::Accepted));
     QVERIFY(!dialog.isVisible());
     QCOMPARE(readSettings(testDb), QStringLiteral("[Other]\r\nPicture=keep\r\n[System]\r\nSD=100\r\nLang=zh\r\n"
-                                                  "Picture=  /srv/舞台.jpg \r\nCJMusic=\r\nZJMusic=/srv/win.wav\r\n"));
+                                                  "Picture=  /srv/舞台.jpg \r\nCJMusic=\r\nZJMusic=/srv/win.wav\r\n"
+                                                  "Screen=\r\nHideDigits=0\r\n"));
     QCOMPARE(dialogs.texts(), QStringList());
 
     // Confirming again without a change writes the same values again.
@@ -160,7 +191,78 @@ void TestSettingsDialog::confirmWritesAllFourUntrimmed()
     again.show();
     QTest::mouseClick(button(again, "okButton"), Qt::LeftButton);
     QCOMPARE(readSettings(testDb), QStringLiteral("[Other]\r\nPicture=keep\r\n[System]\r\nSD=100\r\nLang=zh\r\n"
-                                                  "Picture=/srv/舞台.jpg\r\nCJMusic=\r\nZJMusic=/srv/win.wav\r\n"));
+                                                  "Picture=/srv/舞台.jpg\r\nCJMusic=\r\nZJMusic=/srv/win.wav\r\n"
+                                                  "Screen=\r\nHideDigits=0\r\n"));
+}
+
+void TestSettingsDialog::screenAndHiddenDigits_data()
+{
+    QTest::addColumn<QString>("stored");      // System lines after Picture and SD
+    QTest::addColumn<QStringList>("offered"); // the screens listed
+    QTest::addColumn<QString>("shown");       // the screen selected on opening
+    QTest::addColumn<bool>("checked");        // hidden digits on opening
+    QTest::addColumn<QString>("pick");        // the screen the operator picks; "" none
+    QTest::addColumn<bool>("toggle");         // whether the operator clicks the check box
+    QTest::addColumn<QString>("screen");      // Screen as 确定 writes it
+    QTest::addColumn<QString>("hideDigits");  // HideDigits as 确定 writes it
+
+    const auto row = [](const char *name, const QString &stored, const QStringList &offered, const QString &shown,
+                        bool checked, const QString &pick, bool toggle, const QString &screen,
+                        const QString &hideDigits) {
+        QTest::newRow(name) << stored << offered << shown << checked << pick << toggle << screen << hideDigits;
+    };
+    const QStringList both = LaptopAndProjectorItems;
+    const QStringList withMissing = both + QStringList{QStringLiteral("DP-2（未连接）")};
+    const QString projector = QStringLiteral("HDMI-1 (1920×1080)");
+    const QString primary = QStringLiteral("主显示器");
+    row("nothing stored", "", both, primary, false, "", false, "", "0");
+    row("blank screen", "Screen=  \r\n", both, primary, false, "", false, "", "0");
+    row("the projector, connected", "Screen=HDMI-1\r\n", both, projector, false, "", false, "HDMI-1", "0");
+    row("the primary screen by its name", "Screen=eDP-1\r\n", both, "eDP-1 (1280×800)", false, "", false, "eDP-1", "0");
+    row("a screen not connected is kept", "Screen=DP-2\r\n", withMissing, "DP-2（未连接）", false, "", false, "DP-2",
+        "0");
+    row("a screen not connected, the projector picked", "Screen=DP-2\r\n", withMissing, "DP-2（未连接）", false,
+        projector, false, "HDMI-1", "0");
+    row("the projector, primary picked", "Screen=HDMI-1\r\n", both, projector, false, primary, false, "", "0");
+    row("digits hidden", "HideDigits=1\r\n", both, primary, true, "", false, "", "1");
+    row("digits hidden, unchecked", "HideDigits=1\r\n", both, primary, true, "", true, "", "0");
+    row("digits shown, checked", "HideDigits=0\r\n", both, primary, false, "", true, "", "1");
+    row("digits other than 1 are shown", "HideDigits=yes\r\n", both, primary, false, "", false, "", "0");
+}
+
+// The screen and the hidden digits are shown as stored and written with the four earlier
+// settings, which keep their texts.
+void TestSettingsDialog::screenAndHiddenDigits()
+{
+    QFETCH(QString, stored);
+    QFETCH(QStringList, offered);
+    QFETCH(QString, shown);
+    QFETCH(bool, checked);
+    QFETCH(QString, pick);
+    QFETCH(bool, toggle);
+    QFETCH(QString, screen);
+    QFETCH(QString, hideDigits);
+    TestDb testDb;
+    writeSettings(testDb, QStringLiteral("[System]\r\nPicture=a.jpg\r\nSD=12\r\n") + stored);
+    ScriptedDialogs dialogs;
+    SettingsDialog dialog(LaptopAndProjector);
+    dialog.show();
+    QCOMPARE(items(screenCombo(dialog)), offered);
+    QCOMPARE(screenCombo(dialog)->currentText(), shown);
+    QCOMPARE(hideDigitsCheck(dialog)->isChecked(), checked);
+    if (!pick.isEmpty())
+        screenCombo(dialog)->setCurrentIndex(screenCombo(dialog)->findText(pick));
+    if (toggle)
+        QTest::mouseClick(hideDigitsCheck(dialog), Qt::LeftButton);
+    QTest::mouseClick(button(dialog, "okButton"), Qt::LeftButton);
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(dialogs.texts(), QStringList());
+    QStringList lines = readSettings(testDb).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
+    lines.sort();
+    QCOMPARE(lines,
+             (QStringList{QStringLiteral("CJMusic="), QStringLiteral("HideDigits=") + hideDigits,
+                          QStringLiteral("Picture=a.jpg"), QStringLiteral("SD=12"), QStringLiteral("Screen=") + screen,
+                          QStringLiteral("ZJMusic="), QStringLiteral("[System]")}));
 }
 
 void TestSettingsDialog::keys_data()
@@ -173,6 +275,9 @@ void TestSettingsDialog::keys_data()
     QTest::newRow("Enter in the draw music field") << "drawMusicEdit" << int(Qt::Key_Return) << true << true << 0;
     QTest::newRow("keypad Enter in the picture field") << "pictureEdit" << int(Qt::Key_Enter) << true << true << 0;
     QTest::newRow("Enter on the scroll bar") << "speedBar" << int(Qt::Key_Return) << true << true << 0;
+    QTest::newRow("Enter on the screen list") << "screenCombo" << int(Qt::Key_Return) << true << true << 0;
+    QTest::newRow("Enter on the check box") << "hideDigitsCheck" << int(Qt::Key_Return) << true << true << 0;
+    QTest::newRow("Space on the check box") << "hideDigitsCheck" << int(Qt::Key_Space) << false << false << 0;
     QTest::newRow("Enter on 确定") << "okButton" << int(Qt::Key_Return) << true << true << 0;
     QTest::newRow("Enter on 取消") << "cancelButton" << int(Qt::Key_Return) << false << true << 0;
     QTest::newRow("Enter on a 浏览") << "browseDrawMusicButton" << int(Qt::Key_Return) << false << false << 1;
@@ -233,25 +338,36 @@ void TestSettingsDialog::closingWithoutWriting()
     QCOMPARE(readSettings(testDb), before);
 }
 
+// Each browse button starts in the folder a picture or music was last found in, and
+// remembers the folder of the file chosen; the spreadsheets' folder is another one.
 void TestSettingsDialog::browse()
 {
     TestDb testDb;
     writeSettings(testDb,
-                  QStringLiteral("[System]\r\nPicture=old.jpg\r\nCJMusic=old.wav\r\nZJMusic=old2.wav\r\nSD=1\r\n"));
+                  QStringLiteral("[System]\r\nPicture=old.jpg\r\nCJMusic=old.wav\r\nZJMusic=old2.wav\r\nSD=1\r\n"
+                                 "MediaFolder=/srv/媒体\r\nSheetFolder=/srv/名单\r\n"));
     ScriptedDialogs dialogs;
-    dialogs.fileNames = {QStringLiteral("/srv/新背景.jpg"), QString(), QStringLiteral("/srv/win.wav")};
+    dialogs.fileNames = {QStringLiteral("/srv/背景/新背景.jpg"), QString(), QStringLiteral("/srv/音乐/win.wav"),
+                         QString()};
     SettingsDialog dialog;
     dialog.show();
     QTest::mouseClick(button(dialog, "browsePictureButton"), Qt::LeftButton);
     QTest::mouseClick(button(dialog, "browseDrawMusicButton"), Qt::LeftButton); // cancelled: the field keeps its text
     QTest::mouseClick(button(dialog, "browseWinMusicButton"), Qt::LeftButton);
-    QCOMPARE(pictureEdit(dialog)->text(), QStringLiteral("/srv/新背景.jpg"));
+    QTest::mouseClick(button(dialog, "browsePictureButton"), Qt::LeftButton); // cancelled
+    QCOMPARE(pictureEdit(dialog)->text(), QStringLiteral("/srv/背景/新背景.jpg"));
     QCOMPARE(drawMusicEdit(dialog)->text(), QStringLiteral("old.wav"));
-    QCOMPARE(winMusicEdit(dialog)->text(), QStringLiteral("/srv/win.wav"));
-    // No file type filter; browsing alone writes nothing.
-    QCOMPARE(dialogs.fileDialogFilters, (QList<QStringList>{{}, {}, {}}));
+    QCOMPARE(winMusicEdit(dialog)->text(), QStringLiteral("/srv/音乐/win.wav"));
+    QCOMPARE(dialogs.fileDialogFolders, (QStringList{QStringLiteral("/srv/媒体"), QStringLiteral("/srv/背景"),
+                                                     QStringLiteral("/srv/背景"), QStringLiteral("/srv/音乐")}));
+    // No file type filter; browsing alone writes no setting but the folder, even when the
+    // dialog is then cancelled.
+    QCOMPARE(dialogs.fileDialogFilters, (QList<QStringList>{{}, {}, {}, {}}));
     QVERIFY(dialog.isVisible());
-    QVERIFY(readSettings(testDb).contains(QStringLiteral("Picture=old.jpg")));
+    QTest::mouseClick(button(dialog, "cancelButton"), Qt::LeftButton);
+    QCOMPARE(readSettings(testDb),
+             QStringLiteral("[System]\r\nPicture=old.jpg\r\nCJMusic=old.wav\r\nZJMusic=old2.wav\r\n"
+                            "SD=1\r\nMediaFolder=/srv/音乐\r\nSheetFolder=/srv/名单\r\n"));
 }
 
 void TestSettingsDialog::writeFailureKeepsDialogOpen()
@@ -287,11 +403,20 @@ void TestSettingsDialog::tabOrder()
                                     winMusicEdit(dialog),
                                     button(dialog, "browseWinMusicButton"),
                                     speedBar(dialog),
+                                    screenCombo(dialog),
+                                    hideDigitsCheck(dialog),
                                     button(dialog, "okButton")};
     for (QWidget *next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
+        // A screen reader names each control as the dialog labels it.
+        const QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(next);
+        QVERIFY(accessible);
+        QVERIFY2(!accessible->text(QAccessible::Name).isEmpty(), qPrintable(next->objectName()));
     }
+    QCOMPARE(screenCombo(dialog)->accessibleName(), QStringLiteral("抽奖画面显示在："));
+    QCOMPARE(hideDigitsCheck(dialog)->accessibleName(), hideDigitsCheck(dialog)->text());
+    QCOMPARE(hideDigitsCheck(dialog)->text(), QStringLiteral("揭晓时隐藏号码中间四位"));
 }
 
 void TestSettingsDialog::openedFromMainWindow()
@@ -315,7 +440,8 @@ void TestSettingsDialog::openedFromMainWindow()
     QVERIFY(seen);
     QVERIFY(!QApplication::activeModalWidget());
     QCOMPARE(readSettings(testDb),
-             QStringLiteral("[System]\r\nPicture=\r\nCJMusic=/srv/roll.wav\r\nZJMusic=\r\nSD=0\r\n"));
+             QStringLiteral("[System]\r\nPicture=\r\nCJMusic=/srv/roll.wav\r\nZJMusic=\r\nSD=0\r\nScreen=\r\n"
+                            "HideDigits=0\r\n"));
     QCOMPARE(dialogs.texts(), QStringList());
 }
 

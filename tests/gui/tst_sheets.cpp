@@ -1,8 +1,11 @@
-// Import of participants from a spreadsheet and the exports, through the main window.
+// Import of participants from a spreadsheet and the exports, through the main window, and
+// the folder their dialogs come back to.
 #include "ScriptedDialogs.h"
 #include "TestDb.h"
 #include "core/base/Error.h"
 #include "core/data/Database.h"
+#include "core/data/DrawRecordStore.h"
+#include "core/data/Settings.h"
 #include "core/spreadsheet/SheetReader.h"
 #include "gui/app/MainWindow.h"
 #include "gui/ui/ErrorBoundary.h"
@@ -11,10 +14,13 @@
 #include "gui/ui/ProgressPopup.h"
 
 #include <QApplication>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTimer>
 
@@ -145,6 +151,9 @@ private slots:
     void exportTooManyRowsForXls();
     void roundTrip_data();
     void roundTrip();
+    void dialogsStartInTheLastFolder();
+    void folderNotRememberedImportGoesOn_data();
+    void folderNotRememberedImportGoesOn();
 };
 
 void TestSheets::importRows_data()
@@ -608,6 +617,83 @@ void TestSheets::roundTrip()
     QCOMPARE(testDb.column(QStringLiteral("select Tel || '|' || Name || '|' || Comment from Tab_CJ order by xh")),
              before);
     QCOMPARE(participantGrid(w)->text(2, 1), QStringLiteral("013800000003"));
+}
+
+// The import, the exports and the record's export share one folder: each dialog starts where
+// the last file was chosen, also after a restart; a cancelled dialog changes nothing.
+void TestSheets::dialogsStartInTheLastFolder()
+{
+    TestDb testDb;
+    const QString lists = testDb.root() + QStringLiteral("/名单");
+    const QString out = testDb.root() + QStringLiteral("/导出");
+    QVERIFY(QDir().mkpath(lists) && QDir().mkpath(out));
+    writeCsv(lists + QStringLiteral("/list.csv"), people(3));
+    {
+        Database db(testDb.dbFile());
+        DrawRecordStore(db).startDraw(QDateTime::currentDateTime()); // a record to export
+    }
+    ScriptedDialogs dialogs;
+    dialogs.fileNames = {lists + QStringLiteral("/list.csv"), out + QStringLiteral("/参选人.xlsx"),
+                         out + QStringLiteral("/results.csv"), lists + QStringLiteral("/record.csv"), QString()};
+    {
+        Database db(testDb.dbFile());
+        MainWindow w(db);
+        click(w, "importButton");
+        click(w, "exportParticipantsButton");
+        click(w, "exportResultsButton");
+        click(w, "exportRecordButton");
+    }
+    Database db(testDb.dbFile());
+    MainWindow restarted(db);
+    click(restarted, "importButton"); // cancelled
+    QCOMPARE(dialogs.fileDialogFolders, (QStringList{QString(), lists, out, out, lists}));
+    QVERIFY(QFile::exists(out + QStringLiteral("/参选人.xlsx")) &&
+            QFile::exists(lists + QStringLiteral("/record.csv")));
+    QCOMPARE(Settings::load(testDb.settingsFile()).sheetFolder, lists);
+    QCOMPARE(Settings::load(testDb.settingsFile()).mediaFolder, QString());
+}
+
+void TestSheets::folderNotRememberedImportGoesOn_data()
+{
+    QTest::addColumn<bool>("folderInItsPlace"); // else a read-only settings file
+    QTest::newRow("read-only settings file") << false;
+    QTest::newRow("a folder in the settings file's place") << true;
+}
+
+// Remembering the folder is a convenience: a settings file that cannot be written is logged,
+// not shown, and the import goes on.
+void TestSheets::folderNotRememberedImportGoesOn()
+{
+    QFETCH(bool, folderInItsPlace);
+    TestDb testDb;
+    const QString file = testDb.root() + QStringLiteral("/list.csv");
+    writeCsv(file, people(4));
+    const QByteArray settings = "[System]\r\nSD=5\r\n";
+    if (folderInItsPlace) {
+        QVERIFY(QDir().mkpath(testDb.settingsFile()));
+    } else {
+        QFile f(testDb.settingsFile());
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(settings);
+        f.close();
+        QVERIFY(f.setPermissions(QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther));
+        if (QFileInfo(f).isWritable())
+            QSKIP("This user writes to read-only files (root)");
+    }
+    ScriptedDialogs dialogs;
+    dialogs.fileNames = {file};
+    Database db(testDb.dbFile());
+    MainWindow w(db);
+    QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("list\\.csv.*Unable to write")));
+    click(w, "importButton");
+    QCOMPARE(dialogs.texts(), QStringList());
+    QCOMPARE(testDb.column(QStringLiteral("select count(*) from Tab_CJ")), QStringList{QStringLiteral("4")});
+    QCOMPARE(participantGrid(w)->rowCount(), 4);
+    if (!folderInItsPlace) {
+        QFile f(testDb.settingsFile());
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), settings);
+    }
 }
 
 QTEST_MAIN(TestSheets)

@@ -11,17 +11,20 @@ bool ScriptedDialogs::message(QWidget *, const QString &text, const QString &cap
     return answers.isEmpty() ? true : answers.takeFirst();
 }
 
-QString ScriptedDialogs::openFileName(QWidget *, const QStringList &filters, QString *selectedFilter)
+QString ScriptedDialogs::openFileName(QWidget *, const QString &folder, const QStringList &filters,
+                                      QString *selectedFilter)
 {
     fileDialogFilters.append(filters);
+    fileDialogFolders.append(folder);
     if (selectedFilter)
         *selectedFilter = chosenFilter.isEmpty() && !filters.isEmpty() ? filters.first() : chosenFilter;
     return fileNames.isEmpty() ? QString() : fileNames.takeFirst();
 }
 
-QString ScriptedDialogs::saveFileName(QWidget *parent, const QStringList &filters, QString *selectedFilter)
+QString ScriptedDialogs::saveFileName(QWidget *parent, const QString &folder, const QStringList &filters,
+                                      QString *selectedFilter)
 {
-    return openFileName(parent, filters, selectedFilter);
+    return openFileName(parent, folder, filters, selectedFilter);
 }
 
 QStringList ScriptedDialogs::texts() const

@@ -40,6 +40,8 @@ public:
 
     QList<Message> messages;
     QList<QStringList> fileDialogFilters;
+    /// The folder each file dialog was to start in, in order (empty: none given).
+    QStringList fileDialogFolders;
     /// The buttons of each choose() and the items of each chooseItem(), in order.
     QList<QStringList> offeredButtons;
     QList<QStringList> offeredItems;
@@ -47,8 +49,10 @@ public:
     std::function<void(const Message &)> onMessage;
 
     bool message(QWidget *, const QString &text, const QString &caption, Icon icon, Buttons buttons) override;
-    QString openFileName(QWidget *, const QStringList &filters, QString *selectedFilter) override;
-    QString saveFileName(QWidget *, const QStringList &filters, QString *selectedFilter) override;
+    QString openFileName(QWidget *, const QString &folder, const QStringList &filters,
+                         QString *selectedFilter) override;
+    QString saveFileName(QWidget *, const QString &folder, const QStringList &filters,
+                         QString *selectedFilter) override;
     int choose(QWidget *, const QString &text, const QString &caption, const QStringList &buttons,
                int defaultButton) override;
     std::optional<QString> askText(QWidget *, const QString &label, const QString &caption,

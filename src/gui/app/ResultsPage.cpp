@@ -161,7 +161,7 @@ void ResultsPage::exportRecord()
         Dialogs::information(this, QStringLiteral("还没有抽奖记录可以导出。"), QStringLiteral("提示!"));
         return;
     }
-    const QString file = Dialogs::instance().saveFileName(this, {QStringLiteral("*.csv")});
+    const QString file = Dialogs::saveFileIn(this, Dialogs::Folder::Sheets, {QStringLiteral("*.csv")});
     if (file.isEmpty())
         return;
     DrawRecordStore(m_db).exportCsv(m_drawId, file);

@@ -15,7 +15,7 @@ namespace SheetTransfer {
 
 std::optional<QList<Participant>> importParticipants(QWidget *parent, ParticipantStore &store)
 {
-    const QString file = Dialogs::instance().openFileName(parent, SheetFormats::dialogFilters());
+    const QString file = Dialogs::openFileIn(parent, Dialogs::Folder::Sheets, SheetFormats::dialogFilters());
     if (file.isEmpty())
         return std::nullopt;
     // The window shows from the start: reading a large sheet takes a second or more.
@@ -47,7 +47,7 @@ std::optional<QList<Participant>> importParticipants(QWidget *parent, Participan
 void exportGrid(QWidget *parent, const GridModel &grid)
 {
     QString filter;
-    const QString file = Dialogs::instance().saveFileName(parent, SheetFormats::dialogFilters(), &filter);
+    const QString file = Dialogs::saveFileIn(parent, Dialogs::Folder::Sheets, SheetFormats::dialogFilters(), &filter);
     if (file.isEmpty())
         return;
     const SheetFormat format = SheetFormats::forExport(file, filter);

@@ -6,6 +6,8 @@
 #include "gui/ui/ErrorBoundary.h"
 #include "gui/ui/WindowDragger.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -46,18 +48,27 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption, Q
 } // namespace
 
 SettingsDialog::SettingsDialog(QWidget *parent)
+    : SettingsDialog(ScreenChoice::currentScreens(), parent)
+{
+}
+
+SettingsDialog::SettingsDialog(const QList<ScreenInfo> &screens, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::FramelessWindowHint)
+    , m_screens(screens)
 {
     setObjectName(QStringLiteral("settingsDialog"));
     setWindowTitle(QStringLiteral("系统设置"));
-    setFixedSize(429, 231);
+    setFixedSize(429, 289);
     setStyleSheet(QStringLiteral(
         "SettingsDialog { background: #d5e4f9; border: 1px solid #6591cd; }"
         "#page { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #eaf2fd, stop:1 #c6d9f5);"
         " border: 1px solid #8db2e3; }"
         "#pageCaption { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #5987d6, stop:1 #002d96);"
         " color: white; font-weight: bold; padding-left: 10px; }"
-        "#page QLineEdit { border: 1px solid #7f9db9; background: white; padding: 0 2px; }"
+        "#page QLineEdit, #page QComboBox { border: 1px solid #7f9db9; background: white; padding: 0 2px; }"
+        "#page QComboBox { combobox-popup: 0; }"
+        "#page QComboBox QAbstractItemView { border: 1px solid #7f9db9; background: white; color: black;"
+        " selection-background-color: #316ac5; selection-color: white; }"
         "#page QPushButton { border: 1px solid #8db2e3; border-radius: 3px;"
         " background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #ffffff, stop:1 #d3e2f7); }"
         "#page QPushButton:hover { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, stop:0 #fff9e0,"
@@ -73,7 +84,7 @@ SettingsDialog::SettingsDialog(QWidget *parent)
 
     auto *page = new QWidget(this);
     page->setObjectName(QStringLiteral("page"));
-    page->setGeometry(2, 2, 421, 223);
+    page->setGeometry(2, 2, 421, 281);
     page->setAttribute(Qt::WA_StyledBackground);
 
     auto *caption = new QLabel(QStringLiteral("系统设置"), page);
@@ -112,9 +123,25 @@ SettingsDialog::SettingsDialog(QWidget *parent)
     m_speedBar->setSingleStep(1);
     m_speedBar->setPageStep(1);
     m_speedBar->setFocusPolicy(Qt::StrongFocus);
-    QPushButton *ok = button(pg, "okButton", QStringLiteral("确定"), QRect(154, 143, 75, 25));
+
+    const QString screenCaption = QStringLiteral("抽奖画面显示在：");
+    const QString hideDigitsCaption = QStringLiteral("揭晓时隐藏号码中间四位");
+    // The caption is longer than the others: the list starts after it and ends with them.
+    const QLabel *screenLabel = label(pg, screenCaption, 21, 146);
+    const int screenLeft = qMax(101, screenLabel->geometry().right() + 5);
+    m_screenCombo = new QComboBox(pg);
+    m_screenCombo->setObjectName(QStringLiteral("screenCombo"));
+    m_screenCombo->setAccessibleName(screenCaption);
+    m_screenCombo->setGeometry(screenLeft, 142, 349 - screenLeft, 21);
+    m_hideDigitsCheck = new QCheckBox(hideDigitsCaption, pg);
+    m_hideDigitsCheck->setObjectName(QStringLiteral("hideDigitsCheck"));
+    m_hideDigitsCheck->setAccessibleName(hideDigitsCaption);
+    m_hideDigitsCheck->move(101, 172);
+    m_hideDigitsCheck->adjustSize();
+
+    QPushButton *ok = button(pg, "okButton", QStringLiteral("确定"), QRect(154, 201, 75, 25));
     ok->setDefault(true);
-    QPushButton *cancel = button(pg, "cancelButton", QStringLiteral("取消"), QRect(234, 143, 75, 25));
+    QPushButton *cancel = button(pg, "cancelButton", QStringLiteral("取消"), QRect(234, 201, 75, 25));
 
     QWidget *order[] = {ok,
                         cancel,
@@ -124,7 +151,9 @@ SettingsDialog::SettingsDialog(QWidget *parent)
                         browseDrawMusic,
                         m_winMusicEdit,
                         browseWinMusic,
-                        m_speedBar};
+                        m_speedBar,
+                        m_screenCombo,
+                        m_hideDigitsCheck};
     for (size_t i = 0; i + 1 < std::size(order); ++i)
         setTabOrder(order[i], order[i + 1]);
     ok->setFocus();
@@ -149,12 +178,32 @@ void SettingsDialog::load()
     m_pictureEdit->setText(settings.backgroundPicture);
     m_drawMusicEdit->setText(settings.drawMusic);
     m_winMusicEdit->setText(settings.winMusic);
+    showScreenChoice(settings.drawScreen);
+    // Checked exactly when the draw screen will hide the digits.
+    m_hideDigitsCheck->setChecked(DrawScreenSettings::from(settings).hideDigits);
+    // Last: a speed that cannot be read throws, and everything else is shown by then.
     m_speedBar->setValue(speedPosition(settings.speed));
+}
+
+void SettingsDialog::showScreenChoice(const QString &key)
+{
+    m_screenCombo->clear();
+    const QStringList labels = ScreenChoice::labels(m_screens);
+    for (int i = 0; i < labels.size(); ++i)
+        m_screenCombo->addItem(labels.at(i), ScreenChoice::keyOf(m_screens, i));
+    int choice = ScreenChoice::choiceOf(m_screens, key);
+    if (choice == 0 && !key.isEmpty()) {
+        // The projector of the last event, not plugged in yet: the choice stays as it was
+        // unless the operator picks another screen (the draw meanwhile uses the primary one).
+        m_screenCombo->addItem(QStringLiteral("%1（未连接）").arg(key), key);
+        choice = m_screenCombo->count() - 1;
+    }
+    m_screenCombo->setCurrentIndex(choice);
 }
 
 void SettingsDialog::browse(QLineEdit *field)
 {
-    const QString file = Dialogs::instance().openFileName(this, {});
+    const QString file = Dialogs::openFileIn(this, Dialogs::Folder::Media, {});
     if (!file.isEmpty())
         field->setText(file);
 }
@@ -166,6 +215,8 @@ void SettingsDialog::saveAndClose()
     settings.drawMusic = m_drawMusicEdit->text();
     settings.winMusic = m_winMusicEdit->text();
     settings.speed = QString::number(m_speedBar->value());
+    settings.drawScreen = m_screenCombo->currentData().toString();
+    settings.hideDigitsAtReveal = m_hideDigitsCheck->isChecked() ? QStringLiteral("1") : QStringLiteral("0");
     settings.save(AppPaths::settingsFile());
     accept();
 }

@@ -1,6 +1,11 @@
 #include "gui/ui/Dialogs.h"
 
+#include "core/base/Error.h"
+#include "core/data/AppPaths.h"
+#include "core/data/Settings.h"
+
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -29,9 +34,10 @@ public:
         return box.exec() == QMessageBox::Ok;
     }
 
-    QString openFileName(QWidget *parent, const QStringList &filters, QString *selectedFilter) override
+    QString openFileName(QWidget *parent, const QString &folder, const QStringList &filters,
+                         QString *selectedFilter) override
     {
-        return QFileDialog::getOpenFileName(parent, QString(), QString(), filters.join(QStringLiteral(";;")),
+        return QFileDialog::getOpenFileName(parent, QString(), startFolder(folder), filters.join(QStringLiteral(";;")),
                                             selectedFilter);
     }
 
@@ -71,17 +77,59 @@ public:
         return ok ? int(items.indexOf(item)) : -1;
     }
 
-    QString saveFileName(QWidget *parent, const QStringList &filters, QString *selectedFilter) override
+    QString saveFileName(QWidget *parent, const QString &folder, const QStringList &filters,
+                         QString *selectedFilter) override
     {
         // No question before an existing file is chosen, and no extension added.
-        return QFileDialog::getSaveFileName(parent, QString(), QString(), filters.join(QStringLiteral(";;")),
+        return QFileDialog::getSaveFileName(parent, QString(), startFolder(folder), filters.join(QStringLiteral(";;")),
                                             selectedFilter, QFileDialog::DontConfirmOverwrite);
     }
+
+private:
+    /// A remembered folder on a stick that was taken out is no place to start.
+    static QString startFolder(const QString &folder)
+    {
+        return !folder.isEmpty() && QFileInfo(folder).isDir() ? folder : QString();
+    }
 };
+
+QString rememberedFolder(Dialogs::Folder folder)
+{
+    const Settings settings = Settings::load(AppPaths::settingsFile());
+    return folder == Dialogs::Folder::Media ? settings.mediaFolder : settings.sheetFolder;
+}
+
+void rememberFolderOf(Dialogs::Folder folder, const QString &start, const QString &file)
+{
+    if (file.isEmpty() || QFileInfo(file).absolutePath() == start)
+        return;
+    try {
+        Settings::rememberFolder(AppPaths::settingsFile(), file, folder == Dialogs::Folder::Media);
+    } catch (const Error &e) {
+        // The file was chosen for an import or an export, which matters more than the folder.
+        qWarning("The folder of %s is not remembered: %s", qUtf8Printable(file), qUtf8Printable(e.text()));
+    }
+}
 
 Dialogs *g_instance = nullptr;
 
 } // namespace
+
+QString Dialogs::openFileIn(QWidget *parent, Folder folder, const QStringList &filters, QString *selectedFilter)
+{
+    const QString start = rememberedFolder(folder);
+    const QString file = instance().openFileName(parent, start, filters, selectedFilter);
+    rememberFolderOf(folder, start, file);
+    return file;
+}
+
+QString Dialogs::saveFileIn(QWidget *parent, Folder folder, const QStringList &filters, QString *selectedFilter)
+{
+    const QString start = rememberedFolder(folder);
+    const QString file = instance().saveFileName(parent, start, filters, selectedFilter);
+    rememberFolderOf(folder, start, file);
+    return file;
+}
 
 Dialogs &Dialogs::instance()
 {
