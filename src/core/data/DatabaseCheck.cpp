@@ -8,6 +8,17 @@
 
 #include <sqlite3.h>
 
+namespace {
+
+/// SQLite's own words for a failure: the full message tells the operator to restore a backup,
+/// which is what the start offers anyway.
+QString engineWords(const DatabaseError &error)
+{
+    return error.engineText().isEmpty() ? error.text() : error.engineText();
+}
+
+} // namespace
+
 namespace DatabaseCheck {
 
 bool isDamage(const DatabaseError &error)
@@ -20,7 +31,7 @@ QString damageText(const DatabaseError &error)
     // SQLite says SQLITE_NOTADB for any file whose first bytes are not those of a database.
     if (error.primaryCode() == SQLITE_NOTADB)
         return QStringLiteral("它不是数据库文件，或者文件开头已被破坏");
-    return QStringLiteral("文件内容已损坏或不完整：%1").arg(error.text());
+    return QStringLiteral("文件内容已损坏或不完整：%1").arg(engineWords(error));
 }
 
 bool isEmptyFile(const QString &databaseFile)
@@ -50,7 +61,7 @@ QStringList problems(Database &db)
         return found.isEmpty() ? rows : found;
     } catch (const DatabaseError &e) {
         if (isDamage(e))
-            return {e.text()};
+            return {engineWords(e)};
         throw;
     }
 }
